@@ -1,0 +1,34 @@
+#pragma once
+// The host: everything through which the core asks or tells the user something.
+// The desktop program answers with real dialogs, the command line and the tests with
+// scripted answers. Every text crossing this interface is in code page 936.
+#include <string>
+
+namespace takeoff::platform {
+
+enum class MsgCaption { Tip, TipInfo, Warning, ErrorTip, AppTitle };
+enum class MsgIcon { None, Information, Warning, Question, Error };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// The caption text of a message box ("提示", "提示信息", "警告", "错误提示", the program title).
+const std::string& CaptionText(MsgCaption caption);
+
+class Host {
+public:
+  virtual ~Host() = default;
+
+  // A modal message box; returns the button the user pressed.
+  virtual MsgAnswer MessageBox(const std::string& text, MsgCaption caption, MsgIcon icon,
+                               MsgButtons buttons) = 0;
+
+  // Empties the clipboard.
+  virtual void ClearClipboard() = 0;
+
+  // The standard application message box: the program title, no icon, one OK button.
+  void ShowMessage(const std::string& text) {
+    MessageBox(text, MsgCaption::AppTitle, MsgIcon::None, MsgButtons::Ok);
+  }
+};
+
+}  // namespace takeoff::platform
