@@ -1,0 +1,59 @@
+// takeoff-cli: the headless companion of the desktop program.
+#include <cstring>
+#include <exception>
+#include <iostream>
+
+#include "cli/cli_support.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: takeoff-cli COMMAND [ARGS...]\n"
+    "\n"
+    "Arguments and output are UTF-8.\n"
+    "\n"
+    "  eval [--var NAME=VALUE]... [--opening NAME=S,H,W1,W2,L]... [--json] [FORMULA...]\n"
+    "      Evaluates each formula as a calculation record is computed: references are\n"
+    "      replaced by the values given, then the formula is evaluated. Without FORMULA,\n"
+    "      one formula per line is read from standard input. Prints one line per\n"
+    "      formula: the value, or 'error: ' and the message; with --json one object\n"
+    "      per line (formula, ok, value, text, kind, name, message).\n"
+    "      Exit status 0 when every formula evaluated, 1 otherwise.\n"
+    "\n"
+    "  text ROUTINE ARGS...\n"
+    "      One call of a formula text routine, its result on one line:\n"
+    "        UnitClass U | UnitScale U | WrapSigned V | NextName NAME PREFIX\n"
+    "        QuoteDouble T | FormatNumberText NUMBER\n"
+    "        AnnotationText TU TH AX1 AX2 AX3 AX4 BDSZS | AnnotationTag (same)\n"
+    "        ConvertToQuotaUnit DANW DW BDS   (prints the new BDS, then the new DW)\n"
+    "        FillTemplate TEMPLATE [--labels] (--param LABEL VALUE)...\n"
+    "      A failing routine prints 'error: ' and the message; exit status 1.\n"
+    "\n"
+    "  --help   this text\n"
+    "\n"
+    "Exit status 2: bad usage.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const char* command = argv[1];
+  try {
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "help") == 0) {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (std::strcmp(command, "eval") == 0) return takeoff::cli::RunEval(argc - 2, argv + 2);
+    if (std::strcmp(command, "text") == 0) return takeoff::cli::RunText(argc - 2, argv + 2);
+    throw takeoff::cli::UsageError(std::string("unknown command: ") + command);
+  } catch (const takeoff::cli::UsageError& e) {
+    std::cerr << "takeoff-cli: " << e.what() << "\n\n" << kUsage;
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "takeoff-cli: " << e.what() << "\n";
+    return 1;
+  }
+}
