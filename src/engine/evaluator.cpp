@@ -87,11 +87,13 @@ private:
     return 0;
   }
 
-  // A number that is no number (overflow, domain error) fails like any other error.
-  bool Checked(long double value, std::string_view what, double& out) {
+  // A number that is no number (overflow, domain error) fails like any other error;
+  // `what` names the computation in the message and is only built then.
+  template <typename What>
+  bool Checked(long double value, What what, double& out) {
     out = static_cast<double>(value);
     if (std::isfinite(out)) return true;
-    Fail(msg::NotANumber(what));
+    Fail(msg::NotANumber(what()));
     return false;
   }
 
@@ -252,7 +254,7 @@ private:
         // Out of range: strtod gives infinity or the nearest small value.
         value = std::strtod(std::string(run).c_str(), nullptr);
       }
-      if (!Checked(value, run, value)) return false;
+      if (!Checked(value, [&] { return run; }, value)) return false;
     }
     p_ = end;
     if (s_[p_] == '(' || IsAsciiLetter(static_cast<unsigned char>(s_[p_]))) s_[--p_] = '*';
@@ -337,7 +339,7 @@ private:
       return false;
     }
     if (!defined) r = NAN;
-    return Checked(r, name + "(" + argument + ")", value);
+    return Checked(r, [&] { return name + "(" + argument + ")"; }, value);
   }
 
   // Step 9: an operator, with the collapsing of operator pairs.
@@ -401,7 +403,7 @@ private:
         v = l / r;
         break;
     }
-    return Checked(v, FormatNumberText(left) + op + FormatNumberText(right), out);
+    return Checked(v, [&] { return FormatNumberText(left) + op + FormatNumberText(right); }, out);
   }
 
   Evaluator& ev_;
