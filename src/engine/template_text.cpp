@@ -20,6 +20,12 @@ std::string WrapSigned(std::string_view value) {
   return std::string(value);
 }
 
+std::string ParameterToken(std::string_view code) {
+  std::string token = "@" + std::string(code);
+  if (code.size() == 1) token += '0';
+  return token;
+}
+
 std::string FillTemplate(std::string_view tmpl, const std::vector<std::string>& values,
                          const std::vector<std::string>& labels, bool withLabels) {
   std::string out(tmpl);
@@ -32,8 +38,7 @@ std::string FillTemplate(std::string_view tmpl, const std::vector<std::string>& 
     std::string_view key;
     if (open != std::string_view::npos && close != std::string_view::npos && close > open)
       key = label.substr(open + 1, close - open - 1);
-    std::string placeholder = "@" + std::string(key);
-    if (key.size() == 1) placeholder += '0';
+    const std::string placeholder = ParameterToken(key);
 
     std::string replacement = WrapSigned(values[i]);
     if (withLabels) replacement = "[" + std::string(label.substr(0, open)) + "]" + replacement;

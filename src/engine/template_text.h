@@ -11,6 +11,10 @@ namespace takeoff::engine {
 // '-' remains anywhere ("-3" -> "(-3)", "5E-5" -> "(5E-5)"). Only '+' signs give "".
 std::string WrapSigned(std::string_view value);
 
+// The placeholder of a template parameter in a stored formula: "@" + code, plus "0"
+// when the code is one byte long ("L" -> "@L0", "L1" -> "@L1").
+std::string ParameterToken(std::string_view code);
+
 // Replaces the placeholder of each parameter by its value (through WrapSigned).
 // The placeholder comes from the label: "长度[L]" stands for "@L0" (a one-byte key
 // gets a '0'), "边长[L1]" for "@L1", a label without a bracketed key for "@" alone.
