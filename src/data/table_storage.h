@@ -1,0 +1,25 @@
+#pragma once
+// The storage form of a table: field definitions of the stored fields, the rows in
+// storage order and the auto counter, in a compact checked binary encoding.
+#include <string>
+#include <string_view>
+
+#include "data/table.h"
+
+namespace takeoff::data {
+
+// Encodes the table's stored fields, rows and auto counter.
+std::string EncodeTable(const Table& table);
+
+// The decoded content of a storage image.
+struct TableImage {
+  std::vector<FieldDef> Fields;
+  std::vector<std::vector<Value>> Rows;
+  std::int64_t AutoCounter = 0;
+};
+
+// Decodes an image; a damaged or truncated image throws TableError with a clear
+// message (code page 936). Never reads past the input, never half-fills anything.
+TableImage DecodeTable(std::string_view bytes);
+
+}  // namespace takeoff::data
