@@ -55,7 +55,8 @@ TEST(TableFields, ValuesAreBroughtToTheFieldType) {
       {F("V", FieldType::Decimal, 2), std::string("1.0150"), "1.02"},
       {F("V", FieldType::Decimal, 2), std::string("-1.015"), "-1.02"},
       {F("V", FieldType::Decimal, 3), 1.0 / 3, "0.333"},
-      {F("V", FieldType::Decimal, 3), std::int64_t{-7}, "-7.000"},
+      {F("V", FieldType::Decimal, 3), std::int64_t{-70000}, "-7.000"},  // a scaled cell
+      {F("V", FieldType::Decimal, 2), std::int64_t{12350}, "1.24"},  // 1.235: ties to even
       {F("V", FieldType::Decimal, 2), -0.001, "0.00"},
       {F("V", FieldType::Decimal, 4), 899999999999999.0, "899999999999999.0000"},
       {F("V", FieldType::Decimal, 2), 9e14, nullptr},
@@ -100,6 +101,33 @@ TEST(TableFields, ValuesAreBroughtToTheFieldType) {
       EXPECT_EQ(text::Cp936ToUtf8(t.ExactText(0)), c.text);
     }
   }
+}
+
+TEST(TableFields, DecimalCellsWriteBackUnchanged) {
+  Table t("T");
+  t.SetFieldDefs({F("V", FieldType::Decimal, 2)});
+  t.CreateDataSet();
+  t.Append();
+  t.SetAsString(0, "1.25");
+  t.Post();
+  const Value cell = t.GetValue(0);
+  t.Edit();
+  t.SetValue(0, cell);
+  t.Post();
+  EXPECT_EQ(t.ExactText(0), "1.25");
+  t.Edit();
+  t.SetAsInteger(0, -3);
+  EXPECT_EQ(t.ExactText(0), "-3.00");
+  EXPECT_THROW(t.SetAsInteger(0, 900000000000000), TableError);
+}
+
+TEST(TableFields, RefusedLoadLeavesTheTableAlone) {
+  Table t("T");
+  t.SetFieldDefs({F("A", FieldType::Int32)});
+  t.Load({F("A", FieldType::Int32)}, {{std::int64_t{1}}}, 0);
+  EXPECT_THROW(t.Load({F("A", FieldType::Int32), F("B", FieldType::Int32)}, {{std::int64_t{2}}}, 0), TableError);
+  EXPECT_EQ(t.FieldCount(), 1);
+  EXPECT_EQ(t.AsInteger(0), 1);
 }
 
 TEST(TableFields, RangeAndRequiredMessages) {

@@ -29,6 +29,13 @@ const char* kUsage =
     "        FillTemplate TEMPLATE [--labels] (--param LABEL VALUE)...\n"
     "      A failing routine prints 'error: ' and the message; exit status 1.\n"
     "\n"
+    "  table dump FILE\n"
+    "      Prints a table file as one JSON document: its fields (name, type, size,\n"
+    "      required, default, label, writeLimit), autoCounter and rows (one object per\n"
+    "      row, field name to value; decimals as text with their places, blobs in hex,\n"
+    "      null for an empty field). A missing or damaged file prints 'error: ' and\n"
+    "      the message; exit status 1.\n"
+    "\n"
     "  --help   this text\n"
     "\n"
     "Exit status 2: bad usage.\n";
@@ -48,6 +55,7 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "eval") == 0) return takeoff::cli::RunEval(argc - 2, argv + 2);
     if (std::strcmp(command, "text") == 0) return takeoff::cli::RunText(argc - 2, argv + 2);
+    if (std::strcmp(command, "table") == 0) return takeoff::cli::RunTable(argc - 2, argv + 2);
     throw takeoff::cli::UsageError(std::string("unknown command: ") + command);
   } catch (const takeoff::cli::UsageError& e) {
     std::cerr << "takeoff-cli: " << e.what() << "\n\n" << kUsage;

@@ -252,15 +252,15 @@ void Table::Load(std::vector<FieldDef> defs, std::vector<std::vector<Value>> row
   for (std::size_t i = 0; same && i < defs.size(); ++i)
     same = EqualNoCase(current[i].Name, defs[i].Name) && current[i].Type == defs[i].Type &&
            current[i].Size == defs[i].Size;
+  const std::size_t width = defs.size();  // stored fields per row
+  for (const auto& r : rows)
+    if (r.size() != width) throw TableError(name_ + ": a row does not match the field definitions");
   if (!same) {
     for (const FieldDef& f : defs_)
       if (f.Calculated) defs.push_back(f);
     defs_ = std::move(defs);
     ResolveFields();
   }
-  const std::size_t width = defs_.size() - calc_.size();  // stored fields per row
-  for (const auto& r : rows)
-    if (r.size() != width) throw TableError(name_ + ": a row does not match the field definitions");
 
   ClearRows();
   rows_.reserve(rows.size());
@@ -270,9 +270,9 @@ void Table::Load(std::vector<FieldDef> defs, std::vector<std::vector<Value>> row
     r->Cells = std::move(cells);
     rows_.push_back(std::move(r));
   }
-  if (!index_.empty())
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [this](const auto& a, const auto& b) { return Compare(a.get(), b.get()) < 0; });
+  auto less = [this](const auto& a, const auto& b) { return Compare(a.get(), b.get()) < 0; };
+  if (!index_.empty() && !std::is_sorted(rows_.begin(), rows_.end(), less))
+    std::stable_sort(rows_.begin(), rows_.end(), less);
   autoCounter_ = autoCounter;
   Opened();
 }
@@ -872,9 +872,10 @@ Value Table::Coerce(int field, const Value& v) const {
         scaled = DecimalFromDouble(*d, f.Size);
         shown = engine::FormatNumberText(*d);
       } else {
+        // An integer value of a decimal field is the scaled cell itself (as GetValue gives it).
         const std::int64_t n = std::get<std::int64_t>(v);
-        if (n > -900'000'000'000'000 && n < 900'000'000'000'000) scaled = n * kDecimalScale;
-        shown = std::to_string(n);
+        if (n > -kDecimalLimit && n < kDecimalLimit) scaled = RoundScaled(n, f.Size);
+        shown = DecimalToText(n, 4);
       }
       if (!scaled) RangeError(f, shown, "-900000000000000", "900000000000000");
       return *scaled;
@@ -936,7 +937,13 @@ void Table::SetValue(int field, Value v) {
 }
 
 void Table::SetAsString(int field, std::string_view text) { SetValue(field, std::string(text)); }
-void Table::SetAsInteger(int field, std::int64_t v) { SetValue(field, v); }
+void Table::SetAsInteger(int field, std::int64_t v) {
+  const FieldDef& f = defs_.at(static_cast<std::size_t>(field));
+  if (f.Type != FieldType::Decimal) return SetValue(field, v);
+  if (v <= -900'000'000'000'000 || v >= 900'000'000'000'000)
+    RangeError(f, std::to_string(v), "-900000000000000", "900000000000000");
+  SetValue(field, v * kDecimalScale);
+}
 void Table::SetAsFloat(int field, double v) { SetValue(field, v); }
 void Table::SetAsBoolean(int field, bool v) { SetValue(field, std::int64_t{v ? 1 : 0}); }
 

@@ -117,6 +117,8 @@ public:
   bool AsBoolean(int field) const;         // false for null
   // Writing: in edit or insert state (calculated fields also inside the calculate
   // hook). The value is brought to the field's type; out of range -> TableError.
+  // SetValue takes cells as GetValue gives them (a decimal as its scaled integer);
+  // SetAsInteger takes whole units.
   void SetValue(int field, Value v);
   void SetAsString(int field, std::string_view text);  // "" clears a non-text field
   void SetAsInteger(int field, std::int64_t v);
