@@ -860,44 +860,44 @@ Value Table::Coerce(int field, const Value& v) const {
 
     case FieldType::Decimal: {
       std::optional<std::int64_t> scaled;
-      std::string shown;
       if (text) {
         scaled = DecimalFromText(*text, f.Size);
-        shown = *text;
-        if (!scaled) {
-          double probe;
-          if (!ParseDouble(*text, probe)) ConversionError(f, *text, "decimal");
-        }
+        double probe;
+        if (!scaled && !ParseDouble(*text, probe)) ConversionError(f, *text, "decimal");
       } else if (auto* d = std::get_if<double>(&v)) {
         scaled = DecimalFromDouble(*d, f.Size);
-        shown = engine::FormatNumberText(*d);
       } else {
         // An integer value of a decimal field is the scaled cell itself (as GetValue gives it).
         const std::int64_t n = std::get<std::int64_t>(v);
         if (n > -kDecimalLimit && n < kDecimalLimit) scaled = RoundScaled(n, f.Size);
-        shown = DecimalToText(n, 4);
       }
-      if (!scaled) RangeError(f, shown, "-900000000000000", "900000000000000");
+      if (!scaled) {
+        const std::string shown = text                          ? *text
+                                  : std::holds_alternative<double>(v) ? engine::FormatNumberText(std::get<double>(v))
+                                                                      : DecimalToText(std::get<std::int64_t>(v), 4);
+        RangeError(f, shown, "-900000000000000", "900000000000000");
+      }
       return *scaled;
     }
 
     default: {  // integers and auto
       std::int64_t n;
-      std::string shown;
       if (text) {
         if (!ParseInteger(*text, n)) ConversionError(f, *text, "integer");
-        shown = *text;
       } else if (auto* d = std::get_if<double>(&v)) {
         if (!std::isfinite(*d) || std::fabs(*d) > 9.2e18) RangeError(f, engine::FormatNumberText(*d), "", "");
         n = static_cast<std::int64_t>(std::nearbyint(*d));
-        shown = engine::FormatNumberText(*d);
       } else {
         n = std::get<std::int64_t>(v);
-        shown = std::to_string(n);
       }
       std::int64_t lo, hi;
       IntRange(f.Type, lo, hi);
-      if (n < lo || n > hi) RangeError(f, shown, std::to_string(lo), std::to_string(hi));
+      if (n < lo || n > hi) {
+        const std::string shown = text ? *text
+                                  : std::holds_alternative<double>(v) ? engine::FormatNumberText(std::get<double>(v))
+                                                                      : std::to_string(n);
+        RangeError(f, shown, std::to_string(lo), std::to_string(hi));
+      }
       return n;
     }
   }

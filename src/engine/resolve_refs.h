@@ -23,6 +23,10 @@ struct ValWinRecords {
 // text. References left over are undefined; the evaluator reports them.
 std::string ResolveRefs(std::string_view formula, const std::vector<ValRecords>& variables,
                         const std::vector<ValWinRecords>& openings);
+// The same without a copy when nothing is referenced: returns `formula` itself, or
+// `buffer` holding the replaced text. A value is formatted only when it is used.
+std::string_view ResolveRefs(std::string_view formula, const std::vector<ValRecords>& variables,
+                             const std::vector<ValWinRecords>& openings, std::string& buffer);
 
 // Replaces every occurrence of `what` in `s` by `with`, left to right, without
 // reading the inserted text again.

@@ -25,6 +25,13 @@ public:
   // Empties the clipboard.
   virtual void ClearClipboard() = 0;
 
+  // A modal input box proposing `value`; on OK `value` holds the answer. Returns
+  // false when the user cancelled (`value` is then left as proposed). A host
+  // without a user cancels.
+  virtual bool InputBox(const std::string& /*caption*/, const std::string& /*prompt*/, std::string& /*value*/) {
+    return false;
+  }
+
   // The standard application message box: the program title, no icon, one OK button.
   void ShowMessage(const std::string& text) {
     MessageBox(text, MsgCaption::AppTitle, MsgIcon::None, MsgButtons::Ok);

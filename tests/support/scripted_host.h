@@ -1,6 +1,7 @@
 #pragma once
 // A host for tests: answers come from a queue, every request is recorded.
 #include <deque>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -8,6 +9,10 @@
 #include "platform/host.h"
 
 namespace takeoff::testing {
+
+struct InputCall {
+  std::string Caption, Prompt, Proposed;  // code page 936
+};
 
 struct MessageCall {
   std::string Text;  // code page 936
@@ -33,11 +38,26 @@ public:
 
   void ClearClipboard() override { ++ClipboardClears; }
 
+  // Queues the answer to the next input box: a text, or nothing for Cancel.
+  void AnswerInput(std::optional<std::string> answer) { inputs_.push_back(std::move(answer)); }
+
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override {
+    Inputs.push_back({caption, prompt, value});
+    if (inputs_.empty()) throw std::logic_error("input box without a queued answer: " + prompt);
+    std::optional<std::string> a = std::move(inputs_.front());
+    inputs_.pop_front();
+    if (!a) return false;
+    value = std::move(*a);
+    return true;
+  }
+
   std::vector<MessageCall> Messages;
+  std::vector<InputCall> Inputs;
   int ClipboardClears = 0;
 
 private:
   std::deque<platform::MsgAnswer> answers_;
+  std::deque<std::optional<std::string>> inputs_;
 };
 
 }  // namespace takeoff::testing
