@@ -140,6 +140,13 @@ TEST_F(DataModuleTest, AnAbsIdAbove65535DoesNotFitAPlacement) {
   p.SetAsInteger(absId, 65535);
   p.Post();
   EXPECT_EQ(p.StoredRowCount(), 1u);
+
+  // A record whose own AbsId is beyond the placement field's range takes no placement.
+  Records().Edit();
+  Records().SetAsInteger(Records().FieldNo("AbsId"), 70000);
+  Records().Post();
+  EXPECT_THROW(p.Append(), TableError);
+  EXPECT_EQ(p.State(), data::TableState::Browse);
 }
 
 TEST_F(DataModuleTest, ANewProjectEmptiesTheProjectTablesIntoWorkingFilesOfTheProgramFolder) {

@@ -34,6 +34,24 @@ TEST_F(VariablesTest, NewVariablesAreNamedInTheSeriesOfTheLastOne) {
   EXPECT_TRUE(host.Messages.empty());
 }
 
+TEST_F(VariablesTest, ARowInsertedIntoAnEmptyTableKeepsAnEmptyName) {
+  V().Insert();
+  EXPECT_EQ(V().AsString(F("Name")), "");
+  V().Cancel();
+  V().Append();
+  EXPECT_EQ(V().AsString(F("Name")), G("新变量"));
+  V().Cancel();
+}
+
+TEST_F(VariablesTest, RowNumbersOfEveryRowInView) {
+  for (const char* n : {"a", "b", "c"}) AddVariable(n, "1");
+  V().First();
+  const int autoId = F("AutoId");
+  EXPECT_EQ(data::CellInteger(V().ValueAt(3, autoId)).value_or(0), 3);
+  EXPECT_EQ(data::CellInteger(V().ValueAt(2, autoId)).value_or(0), 2);
+  EXPECT_EQ(V().AsInteger(autoId), 1);
+}
+
 TEST_F(VariablesTest, ATakenNameIsReplacedByTheNextFreeOneAndTheMessageIsShownOnce) {
   AddVariable("L", "1");
   AddVariable("L1", "2");

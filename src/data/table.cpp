@@ -20,12 +20,15 @@ struct Table::Row {
 // Makes another row the one the field accessors read, for the length of a hook.
 class Table::ActiveScope {
 public:
-  ActiveScope(Table& t, Row* r) : t_(t), row_(t.active_), calc_(t.activeCalc_) {
+  ActiveScope(Table& t, Row* r, int recNo) : t_(t), row_(t.active_), recNo_(t.activeRecNo_), calc_(t.activeCalc_) {
     t.active_ = r;
+    t.activeRecNo_ = recNo;
     t.activeCalc_ = &t.calcOther_;
+    t.calcOtherRow_ = nullptr;  // calcOther_ is about to be rewritten
   }
   ~ActiveScope() {
     t_.active_ = row_;
+    t_.activeRecNo_ = recNo_;
     t_.activeCalc_ = calc_;
   }
   ActiveScope(const ActiveScope&) = delete;
@@ -34,6 +37,7 @@ public:
 private:
   Table& t_;
   Row* row_;
+  int recNo_;
   std::vector<Value>* calc_;
 };
 
@@ -208,6 +212,7 @@ const std::vector<Value>& Table::StoredRow(std::size_t i) const { return rows_.a
 // Opening and closing
 
 void Table::ClearRows() {
+  ++changes_;
   buffer_.reset();
   editing_ = insertBefore_ = active_ = nullptr;
   activeCalc_ = &calc_;
@@ -315,12 +320,13 @@ bool Table::Passes(Row* r) {
     if (caseInsensitive_ ? !EqualNoCase(text, filterValue_) : text != filterValue_) return false;
   }
   if (!Hooks.OnFilterRecord) return true;
-  ActiveScope scope(*this, r);
+  ActiveScope scope(*this, r, 0);
   RunCalc(CalcReason::Fetch, calcOther_);
   return Hooks.OnFilterRecord(*this);
 }
 
 void Table::RebuildView() {
+  ++changes_;
   view_.clear();
   if (!Active()) return;
   auto consider = [&](Row* r) {
@@ -401,9 +407,15 @@ Value Table::ValueAt(int recNo, int field) {
   if (i == cur_ && state_ != TableState::Insert) return GetValue(field);
   if (calcIndex_[static_cast<std::size_t>(field)] < 0)
     return r->Cells[static_cast<std::size_t>(storedIndex_[static_cast<std::size_t>(field)])];
-  ActiveScope scope(*this, r);
-  RunCalc(CalcReason::Fetch, calcOther_);
-  return calcOther_[static_cast<std::size_t>(calcIndex_[static_cast<std::size_t>(field)])];
+  const auto calc = static_cast<std::size_t>(calcIndex_[static_cast<std::size_t>(field)]);
+  if (calcOtherRow_ == r && calcOtherChanges_ == changes_) return calcOther_[calc];
+  {
+    ActiveScope scope(*this, r, recNo);
+    RunCalc(CalcReason::Fetch, calcOther_);
+  }
+  calcOtherRow_ = r;
+  calcOtherChanges_ = changes_;
+  return calcOther_[calc];
 }
 
 // ---------------------------------------------------------------------------
@@ -478,6 +490,7 @@ int Table::MoveBy(int n) {
 }
 
 int Table::RecNo() const {
+  if (active_) return activeRecNo_;
   if (state_ == TableState::Insert) {
     auto it = std::find(view_.begin(), view_.end(), insertBefore_);
     return static_cast<int>(it - view_.begin()) + 1;
@@ -603,8 +616,9 @@ void Table::FillDefaults(Row& r) const {
     for (std::size_t i = 0; i < detailFields_.size() && i < masterFields_.size(); ++i) {
       const int df = detailFields_[i], mf = masterFields_[i];
       if (df < 0 || mf < 0 || storedIndex_[df] < 0 || master_->storedIndex_[mf] < 0) continue;
+      // Checked like any written value: a master key the detail field cannot hold is refused.
       r.Cells[static_cast<std::size_t>(storedIndex_[df])] =
-          m->Cells[static_cast<std::size_t>(master_->storedIndex_[mf])];
+          Coerce(df, m->Cells[static_cast<std::size_t>(master_->storedIndex_[mf])]);
     }
   }
 }
@@ -617,6 +631,7 @@ void Table::Append() {
   FillDefaults(*r);
   buffer_ = std::move(r);
   insertBefore_ = nullptr;
+  appending_ = true;
   state_ = TableState::Insert;
   RunCalc(CalcReason::FieldChange, calc_);
   NotifyState();
@@ -633,6 +648,7 @@ void Table::Insert() {
   FillDefaults(*r);
   insertBefore_ = cur_ >= 0 && cur_ < static_cast<int>(view_.size()) ? view_[static_cast<std::size_t>(cur_)] : nullptr;
   buffer_ = std::move(r);
+  appending_ = false;
   state_ = TableState::Insert;
   RunCalc(CalcReason::FieldChange, calc_);
   NotifyState();
@@ -699,6 +715,7 @@ void Table::Post() {
   }
   editing_ = insertBefore_ = nullptr;
   state_ = TableState::Browse;
+  ++changes_;
 
   if (!samePlace) {
     RebuildView();
@@ -720,6 +737,7 @@ void Table::Post() {
 void Table::Cancel() {
   if (state_ != TableState::Edit && state_ != TableState::Insert) return;
   const bool wasInsert = state_ == TableState::Insert;
+  ++changes_;
   buffer_.reset();
   editing_ = insertBefore_ = nullptr;
   state_ = TableState::Browse;
@@ -742,6 +760,7 @@ void Table::Delete() {
   if (view_.empty() || cur_ < 0) return;  // the hook emptied the view
   Row* r = view_[static_cast<std::size_t>(cur_)];
   const std::size_t i = FindStored(r);
+  ++changes_;
   view_.erase(view_.begin() + cur_);
   if (i < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
   cur_ = std::min(cur_, static_cast<int>(view_.size()) - 1);
@@ -922,6 +941,7 @@ void Table::SetValue(int field, Value v) {
   Value old = std::move(cell);
   cell = std::move(coerced);
   const std::uint64_t gen = ++writeGen_[f];
+  ++changes_;
   if (fieldHooks_[f]) {
     try {
       fieldHooks_[f](*this, field);

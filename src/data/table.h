@@ -90,7 +90,9 @@ public:
   int MoveBy(int n);  // returns how far it moved
   bool Eof() const { return eof_; }
   bool Bof() const { return bof_; }
-  int RecNo() const;  // 1-based position, 0 when there is no row in view
+  // 1-based position, 0 when there is no row in view; inside a calculate hook run for
+  // a view, the position of the row being calculated.
+  int RecNo() const;
   void SetRecNo(int recNo);
   int RecordCount() const { return static_cast<int>(view_.size()); }
   bool IsEmpty() const { return view_.empty(); }
@@ -100,6 +102,8 @@ public:
 
   // --- Row editing.
   TableState State() const { return state_; }
+  // In insert state: whether the new row came from Append (true) or Insert (false).
+  bool Appending() const { return state_ == TableState::Insert && appending_; }
   void Append();  // a new row after the last one
   void Insert();  // a new row before the current one
   void Edit();
@@ -227,6 +231,12 @@ private:
   Row* editing_ = nullptr;          // the stored row under edit
   Row* insertBefore_ = nullptr;     // insert state: the row the new one goes before
   Row* active_ = nullptr;           // a row other than the current one, inside hooks
+  int activeRecNo_ = 0;             // its position in view, 0 when not known
+  bool appending_ = false;
+  // The calculated cells of one other row stay valid until anything changes.
+  std::uint64_t changes_ = 0;
+  const Row* calcOtherRow_ = nullptr;
+  std::uint64_t calcOtherChanges_ = 0;
   std::vector<Value> calc_;         // calculated cells of the current row
   std::vector<Value> calcOther_;    // calculated cells of active_
   std::vector<Value>* activeCalc_ = &calc_;

@@ -45,8 +45,8 @@ void InstallVariableHooks(TDataMd& md) {
   t.Hooks.AfterPost = [m](Table& v) { UpdateVariableCache(*m, v); };
   t.Hooks.BeforeDelete = [m](Table& v) { RemoveVariableFromCache(*m, v); };
   t.Hooks.AfterDelete = [m](Table&) { m->App().MarkModified(); };
-  // The row number. Inside the hook the table tells the cursor's position, which
-  // is the row's own for the current row and for a new one.
+  // The row number: inside the hook the table tells the position of the row it
+  // calculates.
   t.Hooks.OnCalcFields = [](Table& v, CalcReason) {
     if (int f = v.FieldIndex("AutoId"); f >= 0) v.SetAsInteger(f, v.RecNo());
   };
@@ -73,6 +73,7 @@ void ProposeVariableName(TDataMd& md, Table& t) {
   const int f = t.FieldNo("Name");
   const auto width = static_cast<std::size_t>(t.FieldDefs()[static_cast<std::size_t>(f)].Size);
   std::string name = Gbk("新变量");
+  if (md.ValList.empty() && !t.Appending()) return;  // a row inserted into an empty table keeps an empty name
   if (!md.ValList.empty()) {
     // The proposal skips names already taken, so that it never meets the
     // duplicate message the user did not cause.
