@@ -20,7 +20,7 @@ namespace {
 // Values alike to the bit: a double's sign of zero counts.
 bool SameValue(const Value& a, const Value& b) {
   if (a.index() != b.index()) return false;
-  if (const double* x = std::get_if<double>(&a)) return std::memcmp(x, &std::get<double>(b), sizeof *x) == 0;
+  if (const double* x = DoubleIf(a)) return std::memcmp(x, b.DoublePtr(), sizeof *x) == 0;
   return a == b;
 }
 

@@ -26,8 +26,8 @@ std::vector<std::string> Column(Table& t, const char* field) {
   for (int i = 1; i <= t.RecordCount(); ++i) {
     Value v = t.ValueAt(i, f);
     out.push_back(IsNull(v)                              ? std::string("null")
-                  : std::holds_alternative<std::string>(v) ? std::get<std::string>(v)
-                                                           : std::to_string(std::get<std::int64_t>(v)));
+                  : v.IsText() ? v.Str()
+                                                           : std::to_string(v.Int()));
   }
   return out;
 }
@@ -390,7 +390,7 @@ TEST(TableCalc, CalculatedFieldsAreFilledWhenARowIsFetched) {
   AddRow(t, {{"N", std::int64_t{3}}});
   AddRow(t, {{"N", std::int64_t{5}}});
   EXPECT_EQ(t.AsFloat(1), 10);
-  EXPECT_EQ(std::get<std::int64_t>(t.ValueAt(1, 1)), 60000) << "another row is calculated for a view";
+  EXPECT_EQ(t.ValueAt(1, 1).Int(), 60000) << "another row is calculated for a view";
   EXPECT_EQ(t.AsFloat(1), 10) << "and the cursor row keeps its own";
   t.Edit();
   reasons.clear();

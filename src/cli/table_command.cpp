@@ -48,9 +48,9 @@ std::string Hex(std::string_view bytes) {
 std::string Utf8(std::string_view gbk) { return text::Cp936ToUtf8Lossy(gbk); }
 
 Json CellJson(const FieldDef& f, const Value& v) {
-  if (const auto* s = std::get_if<std::string>(&v)) return f.Type == FieldType::Blob ? Hex(*s) : Utf8(*s);
-  if (const auto* d = std::get_if<double>(&v)) return *d;
-  if (const auto* n = std::get_if<std::int64_t>(&v)) {
+  if (const auto s = TextIf(v)) return f.Type == FieldType::Blob ? Hex(*s) : Utf8(*s);
+  if (const auto* d = DoubleIf(v)) return *d;
+  if (const auto* n = IntIf(v)) {
     if (f.Type == FieldType::Bool) return *n != 0;
     if (f.Type == FieldType::Decimal) return data::DecimalToText(*n, f.Size);
     return *n;

@@ -37,7 +37,7 @@ std::string_view TextOfCell(const V& v) {
   if constexpr (requires { v.Text(); }) {
     return v.Text();
   } else {
-    const auto* s = std::get_if<std::string>(&v);
+    const auto s = TextIf(v);
     return s ? std::string_view(*s) : std::string_view();
   }
 }
@@ -48,7 +48,7 @@ std::optional<std::int64_t> IntegerOfCell(const V& v) {
     if (v.IsInt()) return v.Int();
     return std::nullopt;
   } else {
-    const auto* n = std::get_if<std::int64_t>(&v);
+    const auto* n = IntIf(v);
     return n ? std::optional<std::int64_t>(*n) : std::nullopt;
   }
 }
@@ -59,7 +59,7 @@ std::optional<double> DoubleOfCell(const V& v) {
     if (v.IsDouble()) return v.Double();
     return std::nullopt;
   } else {
-    const auto* d = std::get_if<double>(&v);
+    const auto* d = DoubleIf(v);
     return d ? std::optional<double>(*d) : std::nullopt;
   }
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <variant>
+#include "data/value.h"
 
 namespace takeoff::data {
 
@@ -24,11 +24,8 @@ struct FieldDef {
   const std::string& Label() const { return DisplayLabel.empty() ? Name : DisplayLabel; }
 };
 
-// One cell: null, an integer (int, auto, bool 0/1, decimal scaled by 10^4), a double,
-// or bytes (text, memo, blob). The field's type says how to read it.
-using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
-
-inline bool IsNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+// A cell (data/value.h) holds null, an integer (int, auto, bool 0/1, decimal scaled
+// by 10^4), a double, or bytes (text, memo, blob). The field's type says how to read it.
 
 // A silent abort: raised by a hook to cancel the operation without a message.
 class Abort : public std::exception {

@@ -74,21 +74,21 @@ int CompareValues(const Value& a, const Value& b) {
     if (IsNull(a)) return -1;
     if (IsNull(b)) return 1;
     // Mixed numbers (an integer against a double) compare by value.
-    double x = std::holds_alternative<double>(a) ? std::get<double>(a) : static_cast<double>(std::get<std::int64_t>(a));
-    double y = std::holds_alternative<double>(b) ? std::get<double>(b) : static_cast<double>(std::get<std::int64_t>(b));
+    double x = a.IsDouble() ? a.Double() : static_cast<double>(a.Int());
+    double y = b.IsDouble() ? b.Double() : static_cast<double>(b.Int());
     return x < y ? -1 : x > y ? 1 : 0;
   }
   switch (a.index()) {
     case 1: {
-      auto x = std::get<std::int64_t>(a), y = std::get<std::int64_t>(b);
+      auto x = a.Int(), y = b.Int();
       return x < y ? -1 : x > y ? 1 : 0;
     }
     case 2: {
-      auto x = std::get<double>(a), y = std::get<double>(b);
+      auto x = a.Double(), y = b.Double();
       return x < y ? -1 : x > y ? 1 : 0;
     }
     case 3: {
-      int c = std::get<std::string>(a).compare(std::get<std::string>(b));
+      int c = a.Str().compare(b.Str());
       return c < 0 ? -1 : c > 0 ? 1 : 0;
     }
     default: return 0;
@@ -104,9 +104,9 @@ std::string TrimDecimal(std::string s) {
 
 std::string CellText(const Value& v, const FieldDef& f) {
   if (IsNull(v)) return {};
-  if (auto* s = std::get_if<std::string>(&v)) return *s;
-  if (auto* d = std::get_if<double>(&v)) return engine::FormatNumberText(*d);
-  const std::int64_t n = std::get<std::int64_t>(v);
+  if (auto s = TextIf(v)) return std::string(*s);
+  if (auto* d = DoubleIf(v)) return engine::FormatNumberText(*d);
+  const std::int64_t n = v.Int();
   switch (f.Type) {
     case FieldType::Bool: return n ? "True" : "False";
     case FieldType::Decimal: return TrimDecimal(DecimalToText(n, f.Size));
@@ -684,7 +684,7 @@ void Table::Post() {
     Value& cell = b.Cells[static_cast<std::size_t>(s)];
     if (defs_[f].Type == FieldType::Auto && state_ == TableState::Insert) {
       if (data::IsNull(cell)) cell = ++autoCounter_;
-      else autoCounter_ = std::max(autoCounter_, std::get<std::int64_t>(cell));
+      else autoCounter_ = std::max(autoCounter_, cell.Int());
     }
     if (defs_[f].Required && data::IsNull(cell)) throw TableError("Field '" + defs_[f].Label() + "' must have a value");
   }
@@ -789,8 +789,8 @@ std::string Table::AsString(int field) const { return CellText(GetValue(field), 
 std::string Table::ExactText(int field) const {
   const FieldDef& f = defs_[static_cast<std::size_t>(field)];
   const Value& v = GetValue(field);
-  if (f.Type == FieldType::Decimal && std::holds_alternative<std::int64_t>(v))
-    return DecimalToText(std::get<std::int64_t>(v), f.Size);
+  if (f.Type == FieldType::Decimal && v.IsInt())
+    return DecimalToText(v.Int(), f.Size);
   return CellText(v, f);
 }
 
@@ -798,13 +798,13 @@ std::int64_t Table::AsInteger(int field) const {
   const FieldDef& f = defs_[static_cast<std::size_t>(field)];
   const Value& v = GetValue(field);
   if (data::IsNull(v)) return 0;
-  if (auto* d = std::get_if<double>(&v)) return std::llround(*d);
-  if (auto* s = std::get_if<std::string>(&v)) {
+  if (auto* d = DoubleIf(v)) return std::llround(*d);
+  if (auto s = TextIf(v)) {
     std::int64_t n;
     if (!ParseInteger(*s, n)) ConversionError(f, *s, "integer");
     return n;
   }
-  const std::int64_t n = std::get<std::int64_t>(v);
+  const std::int64_t n = v.Int();
   return f.Type == FieldType::Decimal ? std::llround(DecimalToDouble(n)) : n;
 }
 
@@ -812,21 +812,21 @@ double Table::AsFloat(int field) const {
   const FieldDef& f = defs_[static_cast<std::size_t>(field)];
   const Value& v = GetValue(field);
   if (data::IsNull(v)) return 0;
-  if (auto* d = std::get_if<double>(&v)) return *d;
-  if (auto* s = std::get_if<std::string>(&v)) {
+  if (auto* d = DoubleIf(v)) return *d;
+  if (auto s = TextIf(v)) {
     double d;
     if (!ParseDouble(*s, d)) ConversionError(f, *s, "floating point");
     return d;
   }
-  const std::int64_t n = std::get<std::int64_t>(v);
+  const std::int64_t n = v.Int();
   return f.Type == FieldType::Decimal ? DecimalToDouble(n) : static_cast<double>(n);
 }
 
 bool Table::AsBoolean(int field) const {
   const Value& v = GetValue(field);
-  if (auto* n = std::get_if<std::int64_t>(&v)) return *n != 0;
-  if (auto* d = std::get_if<double>(&v)) return *d != 0;
-  if (auto* s = std::get_if<std::string>(&v)) return EqualNoCase(*s, "True") || *s == "-1" || *s == "1";
+  if (auto* n = IntIf(v)) return *n != 0;
+  if (auto* d = DoubleIf(v)) return *d != 0;
+  if (auto s = TextIf(v)) return EqualNoCase(*s, "True") || *s == "-1" || *s == "1";
   return false;
 }
 
@@ -834,12 +834,12 @@ bool Table::AsBoolean(int field) const {
 Value Table::Coerce(int field, const Value& v) const {
   const FieldDef& f = defs_[static_cast<std::size_t>(field)];
   if (data::IsNull(v)) return v;
-  const auto* text = std::get_if<std::string>(&v);
+  const auto text = TextIf(v);
 
   if (IsText(f.Type)) {
-    std::string s = text                               ? *text
-                    : std::holds_alternative<double>(v) ? engine::FormatNumberText(std::get<double>(v))
-                                                        : std::to_string(std::get<std::int64_t>(v));
+    std::string s = text                               ? std::string(*text)
+                    : v.IsDouble() ? engine::FormatNumberText(v.Double())
+                                                        : std::to_string(v.Int());
     if (f.Type == FieldType::Text) {
       const int limit = f.WriteLimit > 0 ? std::min(f.WriteLimit, f.Size) : f.Size;
       if (limit > 0) s = text::CutToBytes(s, static_cast<std::size_t>(limit));
@@ -861,17 +861,17 @@ Value Table::Coerce(int field, const Value& v) const {
         if (EqualNoCase(*text, "False") || *text == "0") return std::int64_t{0};
         ConversionError(f, *text, "boolean");
       }
-      if (auto* d = std::get_if<double>(&v)) return std::int64_t{*d != 0};
-      return std::int64_t{std::get<std::int64_t>(v) != 0};
+      if (auto* d = DoubleIf(v)) return std::int64_t{*d != 0};
+      return std::int64_t{v.Int() != 0};
 
     case FieldType::Double: {
       double d;
       if (text) {
         if (!ParseDouble(*text, d)) ConversionError(f, *text, "floating point");
-      } else if (auto* p = std::get_if<double>(&v)) {
+      } else if (auto* p = DoubleIf(v)) {
         d = *p;
       } else {
-        d = static_cast<double>(std::get<std::int64_t>(v));
+        d = static_cast<double>(v.Int());
       }
       if (!std::isfinite(d)) RangeError(f, engine::FormatNumberText(d), "-1.79769313486232E308", "1.79769313486232E308");
       return d;
@@ -883,17 +883,17 @@ Value Table::Coerce(int field, const Value& v) const {
         scaled = DecimalFromText(*text, f.Size);
         double probe;
         if (!scaled && !ParseDouble(*text, probe)) ConversionError(f, *text, "decimal");
-      } else if (auto* d = std::get_if<double>(&v)) {
+      } else if (auto* d = DoubleIf(v)) {
         scaled = DecimalFromDouble(*d, f.Size);
       } else {
         // An integer value of a decimal field is the scaled cell itself (as GetValue gives it).
-        const std::int64_t n = std::get<std::int64_t>(v);
+        const std::int64_t n = v.Int();
         if (n > -kDecimalLimit && n < kDecimalLimit) scaled = RoundScaled(n, f.Size);
       }
       if (!scaled) {
-        const std::string shown = text                          ? *text
-                                  : std::holds_alternative<double>(v) ? engine::FormatNumberText(std::get<double>(v))
-                                                                      : DecimalToText(std::get<std::int64_t>(v), 4);
+        const std::string shown = text                          ? std::string(*text)
+                                  : v.IsDouble() ? engine::FormatNumberText(v.Double())
+                                                                      : DecimalToText(v.Int(), 4);
         RangeError(f, shown, "-900000000000000", "900000000000000");
       }
       return *scaled;
@@ -903,17 +903,17 @@ Value Table::Coerce(int field, const Value& v) const {
       std::int64_t n;
       if (text) {
         if (!ParseInteger(*text, n)) ConversionError(f, *text, "integer");
-      } else if (auto* d = std::get_if<double>(&v)) {
+      } else if (auto* d = DoubleIf(v)) {
         if (!std::isfinite(*d) || std::fabs(*d) > 9.2e18) RangeError(f, engine::FormatNumberText(*d), "", "");
         n = static_cast<std::int64_t>(std::nearbyint(*d));
       } else {
-        n = std::get<std::int64_t>(v);
+        n = v.Int();
       }
       std::int64_t lo, hi;
       IntRange(f.Type, lo, hi);
       if (n < lo || n > hi) {
-        const std::string shown = text ? *text
-                                  : std::holds_alternative<double>(v) ? engine::FormatNumberText(std::get<double>(v))
+        const std::string shown = text ? std::string(*text)
+                                  : v.IsDouble() ? engine::FormatNumberText(v.Double())
                                                                       : std::to_string(n);
         RangeError(f, shown, std::to_string(lo), std::to_string(hi));
       }

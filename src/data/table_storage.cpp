@@ -154,20 +154,20 @@ public:
 
 void WriteCell(Writer& w, const FieldDef& d, const Value& v, std::size_t row) {
   if (IsBytesType(d.Type)) {
-    const std::string* s = std::get_if<std::string>(&v);
+    const auto s = TextIf(v);
     if (!s) Unwritable(d, "值的种类与字段类型不符", row);
     if (d.Type == FieldType::Text && s->size() > static_cast<std::size_t>(d.Size))
       Unwritable(d, "文本长于字段宽度", row);
     w.Bytes(*s);
   } else if (d.Type == FieldType::Double) {
-    const double* x = std::get_if<double>(&v);
+    const double* x = DoubleIf(v);
     if (!x) Unwritable(d, "值的种类与字段类型不符", row);
     if (!std::isfinite(*x)) Unwritable(d, "浮点数不是有限数", row);
     std::uint64_t bits;
     std::memcpy(&bits, x, sizeof bits);
     w.Fixed(bits, 8);
   } else {
-    const std::int64_t* n = std::get_if<std::int64_t>(&v);
+    const std::int64_t* n = IntIf(v);
     if (!n) Unwritable(d, "值的种类与字段类型不符", row);
     if (const char* fault = IntFault(d.Type, d.Size, *n)) Unwritable(d, fault, row);
     if (d.Type == FieldType::Bool) w.Byte(static_cast<std::uint8_t>(*n));
@@ -343,13 +343,13 @@ TableImage Decode(std::string_view bytes, std::string_view source) {
           const std::string_view s = in.Bytes();
           if (c.Type == FieldType::Text && s.size() > static_cast<std::size_t>(c.Size))
             cellFault(r, f, "文本长于字段宽度");
-          row[f].emplace<std::string>(s);
+          row[f] = Value(s);
           break;
         }
         case FieldType::Bool: {
           const std::uint8_t b = in.Byte();
           if (b > 1) cellFault(r, f, "逻辑值不是 0 或 1");
-          row[f].emplace<std::int64_t>(b);
+          row[f] = Value(static_cast<std::int64_t>(b));
           break;
         }
         case FieldType::Double: {
@@ -357,13 +357,13 @@ TableImage Decode(std::string_view bytes, std::string_view source) {
           double x;
           std::memcpy(&x, &bits, sizeof x);
           if (!std::isfinite(x)) cellFault(r, f, "浮点数不是有限数");
-          row[f].emplace<double>(x);
+          row[f] = Value(x);
           break;
         }
         default: {
           const std::int64_t v = in.Zigzag();
           if (const char* fault = IntFault(c.Type, c.Size, v)) cellFault(r, f, fault);
-          row[f].emplace<std::int64_t>(v);
+          row[f] = Value(static_cast<std::int64_t>(v));
           break;
         }
       }
@@ -445,7 +445,7 @@ std::size_t SizeBound(const Table& table, const std::vector<FieldDef>& defs) {
   for (std::size_t r = 0; r < table.StoredRowCount(); ++r) {
     n += mapBytes;
     for (const Value& v : table.StoredRow(r)) {
-      if (const std::string* s = std::get_if<std::string>(&v)) n += s->size() + kVarint;
+      if (const auto s = TextIf(v)) n += s->size() + kVarint;
       else n += kVarint;
     }
   }

@@ -4,6 +4,7 @@
 // of cells, so their size is the table's size.
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -68,6 +69,8 @@ public:
 
   std::int64_t Int() const noexcept { return u_.i; }
   double Double() const noexcept { return u_.d; }
+  const std::int64_t* IntPtr() const noexcept { return &u_.i; }
+  const double* DoublePtr() const noexcept { return &u_.d; }
   std::string_view Text() const noexcept {
     const std::uint8_t t = tag();
     if (t == kHeap) return {u_.heap.ptr, u_.heap.len};
@@ -125,5 +128,11 @@ private:
 static_assert(sizeof(Value) == 16);
 
 inline bool IsNull(const Value& v) { return v.IsNull(); }
+// The cell's value when it is of that kind, else nothing.
+inline const std::int64_t* IntIf(const Value& v) { return v.IsInt() ? v.IntPtr() : nullptr; }
+inline const double* DoubleIf(const Value& v) { return v.IsDouble() ? v.DoublePtr() : nullptr; }
+inline std::optional<std::string_view> TextIf(const Value& v) {
+  return v.IsText() ? std::optional<std::string_view>(v.Text()) : std::nullopt;
+}
 
 }  // namespace takeoff::data
