@@ -15,6 +15,8 @@
 // every run measures the same texts. Before the first measurement both evaluators
 // are run over the common set and must agree; the mix must evaluate without error.
 #include <benchmark/benchmark.h>
+
+#include "bench_lcg.h"
 #include <muParser.h>
 
 #include <cmath>
@@ -32,25 +34,7 @@ namespace {
 
 using takeoff::engine::Evaluator;
 
-// A 64-bit linear congruential generator (Knuth's MMIX constants); only the high
-// bits are used.
-class Lcg {
-public:
-  explicit Lcg(std::uint64_t seed) : state_(seed) {}
-
-  std::uint32_t Next() {
-    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<std::uint32_t>(state_ >> 33);
-  }
-  // 0 .. n-1 (n small, so the bias of % does not matter here).
-  std::uint32_t Below(std::uint32_t n) { return Next() % n; }
-  // lo .. hi inclusive.
-  std::uint32_t Between(std::uint32_t lo, std::uint32_t hi) { return lo + Below(hi - lo + 1); }
-  bool Chance(std::uint32_t percent) { return Below(100) < percent; }
-
-private:
-  std::uint64_t state_;
-};
+using takeoff::bench::Lcg;
 
 // Annotations users put into comments.
 constexpr const char* kCommentWords[] = {

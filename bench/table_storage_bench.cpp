@@ -17,6 +17,8 @@
 // quota codes, item names, formulas of 20 to 120 bytes with Chinese comments, the
 // declared defaults in every row and the rarer fields mostly empty.
 #include <benchmark/benchmark.h>
+
+#include "bench_lcg.h"
 #include <malloc.h>
 #include <unistd.h>
 
@@ -28,14 +30,13 @@
 #include <string>
 #include <vector>
 
+#include "data/project_tables.h"
 #include "data/table.h"
 #include "data/table_storage.h"
 #include "text/gbk.h"
 
 namespace {
 
-using takeoff::data::FieldDef;
-using takeoff::data::FieldType;
 using takeoff::data::Table;
 using takeoff::data::Value;
 using takeoff::text::Gbk;
@@ -43,65 +44,7 @@ using takeoff::text::Gbk;
 constexpr int kParents = 2000;
 constexpr int kRowsPerParent = 100;
 
-// A 64-bit linear congruential generator (Knuth's MMIX constants); only the high
-// bits are used.
-class Lcg {
-public:
-  explicit Lcg(std::uint64_t seed) : state_(seed) {}
-  std::uint32_t Next() {
-    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<std::uint32_t>(state_ >> 33);
-  }
-  std::uint32_t Below(std::uint32_t n) { return Next() % n; }
-  std::uint32_t Between(std::uint32_t lo, std::uint32_t hi) { return lo + Below(hi - lo + 1); }
-  bool Chance(std::uint32_t percent) { return Below(100) < percent; }
-
-private:
-  std::uint64_t state_;
-};
-
-FieldDef Field(const char* name, FieldType type, int size = 0, const char* dflt = "", const char* label = "",
-               bool calculated = false) {
-  FieldDef d;
-  d.Name = name;
-  d.Type = type;
-  d.Size = size;
-  d.Default = Gbk(dflt);
-  d.DisplayLabel = Gbk(label);
-  d.Calculated = calculated;
-  return d;
-}
-
-// The calculation records table: 22 stored fields and three calculated ones.
-std::vector<FieldDef> RecordFields() {
-  return {
-      Field("DM", FieldType::Text, 12, "", "编 码"),
-      Field("Parent", FieldType::Int32),
-      Field("Name", FieldType::Text, 256, "", "子 目 名 称"),
-      Field("DW", FieldType::Text, 10, "m3", "单位"),
-      Field("BDS", FieldType::Text, 1024, "", "计   算   表   达   式"),
-      Field("Id", FieldType::Int32, 0, "", "序号"),
-      Field("Grp", FieldType::Text, 12),
-      Field("Gid", FieldType::Text, 20),
-      Field("BDSdt", FieldType::Memo),
-      Field("BDSZS", FieldType::Text, 100),
-      Field("BDSNum", FieldType::Int32, 0, "1"),
-      Field("AX1", FieldType::Text, 4, "纵轴"),
-      Field("AX2", FieldType::Text, 4, "纵轴"),
-      Field("AX3", FieldType::Text, 4, "横轴"),
-      Field("AX4", FieldType::Text, 4, "横轴"),
-      Field("fjBDS", FieldType::UInt16),
-      Field("AddVal", FieldType::Text, 256),
-      Field("XSVal", FieldType::Text, 256),
-      Field("Type", FieldType::Int16, 0, "1"),
-      Field("AbsId", FieldType::Auto, 0, "", "绝对编号"),
-      Field("TU", FieldType::Text, 12),
-      Field("TH", FieldType::Text, 12),
-      Field("Val", FieldType::Decimal, 2, "", "", true),
-      Field("MemStr", FieldType::Text, 96, "", "", true),
-      Field("ifER", FieldType::Bool, 0, "", "表达式是否错误", true),
-  };
-}
+using takeoff::bench::Lcg;
 
 constexpr const char* kItems[] = {
     "现浇混凝土圈梁 C25", "砖基础 M5水泥砂浆", "混凝土垫层 C15", "现浇构造柱", "多孔砖墙 240厚",
@@ -173,7 +116,7 @@ std::vector<std::vector<Value>> RecordRows() {
 }
 
 void OpenRecords(Table& t) {
-  t.SetFieldDefs(RecordFields());
+  t.SetFieldDefs(takeoff::data::RecordFields());
   t.SetIndexFields({"Parent", "Id"});
 }
 

@@ -623,32 +623,21 @@ void Table::FillDefaults(Row& r) const {
   }
 }
 
-void Table::Append() {
-  RequireActive();
-  CheckBrowseMode();
-  if (Hooks.BeforeInsert) Hooks.BeforeInsert(*this);
-  auto r = std::make_unique<Row>();
-  FillDefaults(*r);
-  buffer_ = std::move(r);
-  insertBefore_ = nullptr;
-  appending_ = true;
-  state_ = TableState::Insert;
-  RunCalc(CalcReason::FieldChange, calc_);
-  NotifyState();
-  NotifyDetails();
-  if (Hooks.AfterInsert) Hooks.AfterInsert(*this);
-  if (Hooks.AfterScroll) Hooks.AfterScroll(*this);
-}
+void Table::Append() { BeginInsert(true); }
+void Table::Insert() { BeginInsert(false); }
 
-void Table::Insert() {
+// A new row with the defaults and link values: after the last row, or before the
+// current one.
+void Table::BeginInsert(bool append) {
   RequireActive();
   CheckBrowseMode();
   if (Hooks.BeforeInsert) Hooks.BeforeInsert(*this);
   auto r = std::make_unique<Row>();
   FillDefaults(*r);
-  insertBefore_ = cur_ >= 0 && cur_ < static_cast<int>(view_.size()) ? view_[static_cast<std::size_t>(cur_)] : nullptr;
+  const bool onRow = cur_ >= 0 && cur_ < static_cast<int>(view_.size());
+  insertBefore_ = !append && onRow ? view_[static_cast<std::size_t>(cur_)] : nullptr;
   buffer_ = std::move(r);
-  appending_ = false;
+  appending_ = append;
   state_ = TableState::Insert;
   RunCalc(CalcReason::FieldChange, calc_);
   NotifyState();

@@ -181,6 +181,7 @@ private:
   class ActiveScope;
 
   void RequireActive() const;
+  void BeginInsert(bool append);
   void RequireEditing() const;
   void ResolveFields();
   void ClearRows();
