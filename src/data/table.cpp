@@ -224,6 +224,12 @@ void Table::ClearRows() {
 
 void Table::Opened() {
   state_ = TableState::Browse;
+  ShowFromFirst();
+  if (Hooks.AfterOpen) Hooks.AfterOpen(*this);
+}
+
+// A new view of the rows, with the cursor on the first one.
+void Table::ShowFromFirst() {
   RebuildView();
   cur_ = view_.empty() ? -1 : 0;
   bof_ = true;
@@ -231,7 +237,6 @@ void Table::Opened() {
   CalcCurrent();
   NotifyReset();
   NotifyDetails();
-  if (Hooks.AfterOpen) Hooks.AfterOpen(*this);
 }
 
 void Table::CreateDataSet() {
@@ -369,13 +374,7 @@ void Table::Refresh() {
 void Table::MasterMoved() {
   if (!MasterAttached() || !Active()) return;
   if (state_ == TableState::Edit || state_ == TableState::Insert) Post();
-  RebuildView();
-  cur_ = view_.empty() ? -1 : 0;
-  bof_ = true;
-  eof_ = view_.empty();
-  CalcCurrent();
-  NotifyReset();
-  NotifyDetails();
+  ShowFromFirst();
   if (Hooks.AfterScroll) Hooks.AfterScroll(*this);
 }
 

@@ -193,6 +193,7 @@ private:
   void RunCalc(CalcReason why, std::vector<Value>& cells);
   void CheckBrowseMode();
   void Opened();
+  void ShowFromFirst();
   void NotifyReset();
   void NotifyRow(int recNo);
   void NotifyCursor();
