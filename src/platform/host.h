@@ -2,7 +2,10 @@
 // The host: everything through which the core asks or tells the user something.
 // The desktop program answers with real dialogs, the command line and the tests with
 // scripted answers. Every text crossing this interface is in code page 936.
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace takeoff::platform {
 
@@ -10,6 +13,12 @@ enum class MsgCaption { Tip, TipInfo, Warning, ErrorTip, AppTitle };
 enum class MsgIcon { None, Information, Warning, Question, Error };
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// What the add-node dialog hands back when it was confirmed.
+struct AddNodeChoice {
+  std::string Name;         // the name box
+  std::int64_t Count = 1;   // "重复件数", not bounded by the dialog
+};
 
 // The caption text of a message box ("提示", "提示信息", "警告", "错误提示", the program title).
 const std::string& CaptionText(MsgCaption caption);
@@ -30,6 +39,16 @@ public:
   // without a user cancels.
   virtual bool InputBox(const std::string& /*caption*/, const std::string& /*prompt*/, std::string& /*value*/) {
     return false;
+  }
+
+  // The modal add-node dialog (TfmAdd): caption, prompt, the proposed name, the
+  // name box's drop-down `history` (the dialog may remove entries from it) and the
+  // proposed count. Returns the name and count on OK, nothing when it was dismissed.
+  // A host without a user dismisses it.
+  virtual std::optional<AddNodeChoice> AddNodeDialog(const std::string& /*caption*/, const std::string& /*prompt*/,
+                                                     const std::string& /*defaultName*/,
+                                                     std::vector<std::string>& /*history*/, std::int64_t /*count*/) {
+    return std::nullopt;
   }
 
   // The standard application message box: the program title, no icon, one OK button.

@@ -1,5 +1,7 @@
 #pragma once
 // A host for tests: answers come from a queue, every request is recorded.
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <stdexcept>
@@ -12,6 +14,19 @@ namespace takeoff::testing {
 
 struct InputCall {
   std::string Caption, Prompt, Proposed;  // code page 936
+};
+
+struct AddNodeCall {
+  std::string Caption, Prompt, DefaultName;  // code page 936
+  std::vector<std::string> History;          // the drop-down list as offered
+  std::int64_t Count = 1;
+};
+
+// A scripted answer of the add-node dialog: the entries the user clears from the
+// drop-down list first, then OK with a name and count, or nothing for Cancel.
+struct AddNodeAnswer {
+  std::optional<platform::AddNodeChoice> Choice;
+  std::vector<std::string> Cleared;
 };
 
 struct MessageCall {
@@ -51,13 +66,34 @@ public:
     return true;
   }
 
+  // Queues the answer to the next add-node dialog.
+  void AnswerAddNode(std::string name, std::int64_t count = 1) {
+    addNodes_.push_back({platform::AddNodeChoice{std::move(name), count}, {}});
+  }
+  void AnswerAddNode(AddNodeAnswer answer) { addNodes_.push_back(std::move(answer)); }
+  void CancelAddNode() { addNodes_.push_back({}); }
+
+  std::optional<platform::AddNodeChoice> AddNodeDialog(const std::string& caption, const std::string& prompt,
+                                                       const std::string& defaultName,
+                                                       std::vector<std::string>& history,
+                                                       std::int64_t count) override {
+    AddNodes.push_back({caption, prompt, defaultName, history, count});
+    if (addNodes_.empty()) throw std::logic_error("add-node dialog without a queued answer: " + caption);
+    AddNodeAnswer a = std::move(addNodes_.front());
+    addNodes_.pop_front();
+    for (const std::string& c : a.Cleared) history.erase(std::remove(history.begin(), history.end(), c), history.end());
+    return a.Choice;
+  }
+
   std::vector<MessageCall> Messages;
+  std::vector<AddNodeCall> AddNodes;
   std::vector<InputCall> Inputs;
   int ClipboardClears = 0;
 
 private:
   std::deque<platform::MsgAnswer> answers_;
   std::deque<std::optional<std::string>> inputs_;
+  std::deque<AddNodeAnswer> addNodes_;
 };
 
 }  // namespace takeoff::testing
