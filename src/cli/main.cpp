@@ -36,6 +36,19 @@ const char* kUsage =
     "      null for an empty field). A missing or damaged file prints 'error: ' and\n"
     "      the message; exit status 1.\n"
     "\n"
+    "  export-json FILE.mfz\n"
+    "      Prints a project file as one JSON document: properties (six strings),\n"
+    "      keyCounter, version and the stored rows of nodes, records, openings,\n"
+    "      placements and variables (field name to value, as table dump shows them).\n"
+    "      A damaged file or a version this program does not open prints 'error: '\n"
+    "      and the message; exit status 1.\n"
+    "\n"
+    "  import-json IN.json OUT.mfz\n"
+    "      Writes the project such a document describes to OUT.mfz; fields a row leaves\n"
+    "      out take their defaults. A value its field cannot hold, a wrong type or an\n"
+    "      unknown field prints 'error: ' with table, row and field; nothing is written,\n"
+    "      exit status 1.\n"
+    "\n"
     "  --help   this text\n"
     "\n"
     "Exit status 2: bad usage.\n";
@@ -56,6 +69,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "eval") == 0) return takeoff::cli::RunEval(argc - 2, argv + 2);
     if (std::strcmp(command, "text") == 0) return takeoff::cli::RunText(argc - 2, argv + 2);
     if (std::strcmp(command, "table") == 0) return takeoff::cli::RunTable(argc - 2, argv + 2);
+    if (std::strcmp(command, "export-json") == 0) return takeoff::cli::RunExportJson(argc - 2, argv + 2);
+    if (std::strcmp(command, "import-json") == 0) return takeoff::cli::RunImportJson(argc - 2, argv + 2);
     throw takeoff::cli::UsageError(std::string("unknown command: ") + command);
   } catch (const takeoff::cli::UsageError& e) {
     std::cerr << "takeoff-cli: " << e.what() << "\n\n" << kUsage;

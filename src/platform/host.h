@@ -51,6 +51,20 @@ public:
     return std::nullopt;
   }
 
+  // The open-file dialog with a filter ("description|pattern"). On OK `path` holds
+  // the chosen file; false when the user cancelled. A host without a user cancels.
+  virtual bool OpenFileDialog(const std::string& /*filter*/, std::string& /*path*/) { return false; }
+
+  // The save-file dialog with a filter and the proposed file name. On OK `path` holds
+  // the chosen file; false when the user cancelled. A host without a user cancels.
+  virtual bool SaveFileDialog(const std::string& /*filter*/, const std::string& /*defaultName*/,
+                              std::string& /*path*/) {
+    return false;
+  }
+
+  // The hourglass while a long operation runs (on), the normal cursor again (off).
+  virtual void SetWaitCursor(bool /*on*/) {}
+
   // The standard application message box: the program title, no icon, one OK button.
   void ShowMessage(const std::string& text) {
     MessageBox(text, MsgCaption::AppTitle, MsgIcon::None, MsgButtons::Ok);

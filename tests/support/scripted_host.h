@@ -29,6 +29,12 @@ struct AddNodeAnswer {
   std::vector<std::string> Cleared;
 };
 
+// A file dialog as shown: which one, its filter and the proposed name (save only).
+struct FileDialogCall {
+  bool Save = false;
+  std::string Filter, DefaultName;  // code page 936
+};
+
 struct MessageCall {
   std::string Text;  // code page 936
   platform::MsgCaption Caption;
@@ -85,13 +91,38 @@ public:
     return a.Choice;
   }
 
+  // Queues the answer to the next open or save dialog: a path, or nothing for Cancel.
+  void AnswerFileDialog(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+
+  bool OpenFileDialog(const std::string& filter, std::string& path) override {
+    return FileDialog({false, filter, {}}, path);
+  }
+  bool SaveFileDialog(const std::string& filter, const std::string& defaultName, std::string& path) override {
+    return FileDialog({true, filter, defaultName}, path);
+  }
+
+  void SetWaitCursor(bool on) override { WaitCursor.push_back(on); }
+
   std::vector<MessageCall> Messages;
+  std::vector<FileDialogCall> FileDialogs;
+  std::vector<bool> WaitCursor;  // every switch, in order
   std::vector<AddNodeCall> AddNodes;
   std::vector<InputCall> Inputs;
   int ClipboardClears = 0;
 
 private:
+  bool FileDialog(FileDialogCall call, std::string& path) {
+    FileDialogs.push_back(call);
+    if (files_.empty()) throw std::logic_error("file dialog without a queued answer: " + call.Filter);
+    std::optional<std::string> a = std::move(files_.front());
+    files_.pop_front();
+    if (!a) return false;
+    path = std::move(*a);
+    return true;
+  }
+
   std::deque<platform::MsgAnswer> answers_;
+  std::deque<std::optional<std::string>> files_;
   std::deque<std::optional<std::string>> inputs_;
   std::deque<AddNodeAnswer> addNodes_;
 };
