@@ -17,6 +17,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/cli_json.h"
 #include "cli/cli_support.h"
 #include "data/app_requests.h"
 #include "data/data_module.h"
@@ -35,7 +36,6 @@ using data::FieldDef;
 using data::FieldType;
 using data::Table;
 using data::Value;
-using Json = nlohmann::ordered_json;
 
 // The five tables in file order: their key in the document, working file and layout.
 struct TableKind {
@@ -56,38 +56,6 @@ const TableKind kTables[workspace::kProjectTableCount] = {
     {"variables", data::kVariableFile, data::VariableFields, NoOrder},
 };
 
-// The program folder of one run: a fresh folder under the system's temporary folder,
-// removed at the end, so that the working files of a desktop session are never touched.
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    std::random_device rd;
-    for (;;) {
-      Path = std::filesystem::temp_directory_path() / ("takeoff-cli-" + std::to_string(rd()));
-      if (std::filesystem::create_directory(Path)) break;
-    }
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(Path, ec);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::filesystem::path Path;
-};
-
-// Nobody to open windows for, nothing to mark.
-class HeadlessApp : public data::AppRequests {
-public:
-  void OpenVariablesWindow() override {}
-  void OpenOpeningsWindow() override {}
-  bool OpeningsWindowShown() const override { return false; }
-  void MarkModified() override {}
-  void ClearModified() override {}
-  void StampLastModified() override {}
-};
-
 // What a run needs to call the project file's reader and writer.
 struct Session {
   ScratchFolder Folder;
@@ -97,46 +65,6 @@ struct Session {
   data::TDataMd Md{Host, Ev, App, Folder.Path};
   workspace::ProjectState State;
 };
-
-std::string Utf8(std::string_view gbk) { return text::Cp936ToUtf8Lossy(gbk); }
-
-const char* kHexDigits = "0123456789abcdef";
-
-std::string Hex(std::string_view bytes) {
-  std::string out;
-  out.reserve(2 * bytes.size());
-  for (unsigned char c : bytes) {
-    out += kHexDigits[c >> 4];
-    out += kHexDigits[c & 15];
-  }
-  return out;
-}
-
-// ---------------------------------------------------------------------------
-// export-json
-
-Json CellJson(const FieldDef& f, const Value& v) {
-  if (const auto s = TextIf(v)) return f.Type == FieldType::Blob ? Hex(*s) : Utf8(*s);
-  if (const auto* d = DoubleIf(v)) return *d;
-  if (const auto* n = IntIf(v)) {
-    if (f.Type == FieldType::Bool) return *n != 0;
-    if (f.Type == FieldType::Decimal) return data::DecimalToText(*n, f.Size);
-    return *n;
-  }
-  return nullptr;
-}
-
-Json RowsJson(const Table& table) {
-  const std::vector<FieldDef> defs = table.StoredFieldDefs();
-  Json rows = Json::array();
-  for (std::size_t r = 0; r < table.StoredRowCount(); ++r) {
-    const std::vector<Value>& cells = table.StoredRow(r);
-    Json row = Json::object();
-    for (std::size_t f = 0; f < defs.size() && f < cells.size(); ++f) row[Utf8(defs[f].Name)] = CellJson(defs[f], cells[f]);
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
 
 // ---------------------------------------------------------------------------
 // import-json
@@ -384,7 +312,7 @@ int RunExportJson(int argc, char** argv) {
   for (const std::string& p : s.State.Properties) properties.push_back(Utf8(p));
   Json doc = {{"properties", std::move(properties)}, {"keyCounter", s.State.KeyCounter}, {"version", s.State.Version}};
   for (std::size_t i = 0; i < tables.size(); ++i) doc[kTables[i].Key] = RowsJson(*tables[i]);
-  std::cout << doc.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+  PrintJson(doc);
   return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/cli_json.h"
 #include "cli/cli_support.h"
 #include "data/decimal.h"
 #include "data/table.h"
@@ -16,7 +17,6 @@ namespace {
 using data::FieldDef;
 using data::FieldType;
 using data::Value;
-using Json = nlohmann::ordered_json;
 
 const char* TypeName(FieldType t) {
   switch (t) {
@@ -34,30 +34,6 @@ const char* TypeName(FieldType t) {
   return "?";
 }
 
-std::string Hex(std::string_view bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(2 * bytes.size());
-  for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
-}
-
-std::string Utf8(std::string_view gbk) { return text::Cp936ToUtf8Lossy(gbk); }
-
-Json CellJson(const FieldDef& f, const Value& v) {
-  if (const auto s = TextIf(v)) return f.Type == FieldType::Blob ? Hex(*s) : Utf8(*s);
-  if (const auto* d = DoubleIf(v)) return *d;
-  if (const auto* n = IntIf(v)) {
-    if (f.Type == FieldType::Bool) return *n != 0;
-    if (f.Type == FieldType::Decimal) return data::DecimalToText(*n, f.Size);
-    return *n;
-  }
-  return nullptr;
-}
-
 Json Dump(const data::Table& table) {
   const std::vector<FieldDef> defs = table.StoredFieldDefs();
   Json fields = Json::array();
@@ -69,15 +45,7 @@ Json Dump(const data::Table& table) {
                       {"default", Utf8(f.Default)},
                       {"label", Utf8(f.DisplayLabel)},
                       {"writeLimit", f.WriteLimit}});
-  Json rows = Json::array();
-  for (std::size_t r = 0; r < table.StoredRowCount(); ++r) {
-    const std::vector<Value>& cells = table.StoredRow(r);
-    Json row = Json::object();
-    for (std::size_t f = 0; f < defs.size() && f < cells.size(); ++f)
-      row[Utf8(defs[f].Name)] = CellJson(defs[f], cells[f]);
-    rows.push_back(std::move(row));
-  }
-  return Json{{"fields", std::move(fields)}, {"autoCounter", table.AutoCounter()}, {"rows", std::move(rows)}};
+  return Json{{"fields", std::move(fields)}, {"autoCounter", table.AutoCounter()}, {"rows", RowsJson(table)}};
 }
 
 }  // namespace
@@ -94,7 +62,7 @@ int RunTable(int argc, char** argv) {
     std::cout << "error: " << ShowText(e.what()) << '\n';
     return 1;
   }
-  std::cout << Dump(table).dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+  PrintJson(Dump(table));
   return 0;
 }
 
