@@ -49,6 +49,12 @@ const char* kUsage =
     "      unknown field prints 'error: ' with table, row and field; nothing is written,\n"
     "      exit status 1.\n"
     "\n"
+    "  records FILE.mfz\n"
+    "      Opens the project as the program does (records computed) and prints one\n"
+    "      JSON document: the nodes in tree order with key, name, kind, num, path\n"
+    "      (names joined with →) and their records in Id order (Id, DM, Name, DW,\n"
+    "      BDS, Val, ifER, MemStr). A file that cannot be opened prints 'error: '.\n"
+    "\n"
     "  --help   this text\n"
     "\n"
     "Exit status 2: bad usage.\n";
@@ -69,6 +75,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "eval") == 0) return takeoff::cli::RunEval(argc - 2, argv + 2);
     if (std::strcmp(command, "text") == 0) return takeoff::cli::RunText(argc - 2, argv + 2);
     if (std::strcmp(command, "table") == 0) return takeoff::cli::RunTable(argc - 2, argv + 2);
+    if (std::strcmp(command, "records") == 0) return takeoff::cli::RunRecords(argc - 2, argv + 2);
     if (std::strcmp(command, "export-json") == 0) return takeoff::cli::RunExportJson(argc - 2, argv + 2);
     if (std::strcmp(command, "import-json") == 0) return takeoff::cli::RunImportJson(argc - 2, argv + 2);
     throw takeoff::cli::UsageError(std::string("unknown command: ") + command);
