@@ -513,6 +513,10 @@ void Table::LoadFromFile(const std::string& path) {
 
 std::string Table::SaveToBytes() const { return EncodeTable(*this); }
 
+std::string ReadTableFile(const std::string& path) { return ReadWholeFile(path); }
+
+void WriteTableFile(const std::string& path, const std::string& bytes) { ReplaceFile(path, bytes); }
+
 void Table::LoadFromBytes(std::string_view bytes) {
   TableImage img = DecodeTable(bytes);
   Load(std::move(img.Fields), std::move(img.Rows), img.AutoCounter);

@@ -22,4 +22,9 @@ struct TableImage {
 // message (code page 936). Never reads past the input, never half-fills anything.
 TableImage DecodeTable(std::string_view bytes);
 
+// The bytes of a table file, and writing them (beside the file first, then put in its
+// place). File errors throw TableError naming the file.
+std::string ReadTableFile(const std::string& path);
+void WriteTableFile(const std::string& path, const std::string& bytes);
+
 }  // namespace takeoff::data

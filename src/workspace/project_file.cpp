@@ -22,6 +22,7 @@
 #include "data/data_module.h"
 #include "data/project_tables.h"
 #include "data/table.h"
+#include "data/table_storage.h"
 #include "platform/host.h"
 #include "text/gbk.h"
 
@@ -301,13 +302,14 @@ public:
     zs_.avail_in = static_cast<uInt>(n);
     if (!Run(Z_NO_FLUSH)) return 0;
     Taken += n;
-    Crc = crc32(Crc, static_cast<const Bytef*>(p), static_cast<uInt>(n));
     return n;
   }
   bool Finish() { return ok_ && Run(Z_FINISH); }
 
   std::uint64_t Taken = 0;
-  uLong Crc = crc32(0L, Z_NULL, 0);
+  // The compressed bytes that reached the file, and their CRC.
+  std::uint64_t Written = 0;
+  uLong WrittenCrc = crc32(0L, Z_NULL, 0);
 
 private:
   bool Run(int flush) {
@@ -332,6 +334,8 @@ private:
     }
     if (std::fwrite(out_.data(), 1, n, f_) != n) return false;
     written_ += n;
+    Written = written_;
+    WrittenCrc = crc32(WrittenCrc, out_.data(), static_cast<uInt>(n));
     return true;
   }
 
@@ -344,24 +348,20 @@ private:
 };
 
 // Whether the file at `path` decompresses to exactly `taken` bytes with the CRC `crc`.
-bool ReadsBack(const std::string& path, std::uint64_t taken, uLong crc) {
+// Whether the file on the disk holds exactly the compressed bytes written.
+bool ReadsBack(const std::string& path, std::uint64_t size, uLong crc) {
   FilePtr f = OpenFile(path, "rb");
   if (!f) return false;
-  try {
-    InflateReader in([&](unsigned char* p, std::size_t n) {
-      const std::size_t got = std::fread(p, 1, n, f.get());
-      if (got < n && std::ferror(f.get())) throw TableError(Gbk("无法读取工程文件"));
-      return got;
-    });
-    uLong again = crc32(0L, Z_NULL, 0);
-    in.Copy(taken, [&](const char* p, std::size_t n) {
-      again = crc32(again, reinterpret_cast<const Bytef*>(p), static_cast<uInt>(n));
-    });
-    in.ExpectEnd();
-    return again == crc;
-  } catch (const TableError&) {
-    return false;
+  std::vector<unsigned char> buf(kChunk);
+  uLong again = crc32(0L, Z_NULL, 0);
+  std::uint64_t read = 0;
+  for (;;) {
+    const std::size_t n = std::fread(buf.data(), 1, buf.size(), f.get());
+    again = crc32(again, buf.data(), static_cast<uInt>(n));
+    read += n;
+    if (n < buf.size()) break;
   }
+  return !std::ferror(f.get()) && read == size && again == crc;
 }
 
 // Copies `from` to `to` through a file beside `to`, flushed before it takes its place.
@@ -429,11 +429,13 @@ ProjectFileImage DecodeProjectFile(std::string_view fileBytes) {
   return image;
 }
 
-void SaveTableToWorkingFile(Table& table, const std::string& file) {
-  if (!table.Active()) return;
+std::string SaveTableToWorkingFile(Table& table, const std::string& file) {
+  if (!table.Active()) return data::ReadTableFile(file);
   if (table.State() == data::TableState::Edit || table.State() == data::TableState::Insert) table.Post();
   table.MergeChangeLog();
-  table.SaveToFile(file);
+  std::string bytes = table.SaveToBytes();
+  data::WriteTableFile(file, bytes);
+  return bytes;
 }
 
 void ConvertTableFile(const Table& table, const std::string& file) {
@@ -493,21 +495,17 @@ bool ProjectFile::Write(const std::string& path) {
 }
 
 bool ProjectFile::WriteChecked(const std::string& path) {
-  std::array<std::string, kProjectTableCount> files;
+  // Each table goes to its working file; the container is compressed from the same
+  // bytes, so the working files are not read back.
+  std::array<std::string, kProjectTableCount> sections;
   std::array<std::int32_t, kProjectTableCount> sizes{};
   for (int i = 0; i < kProjectTableCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    files[k] = md_.WorkingFile(kSlots[k].File);
-    SaveTableToWorkingFile(md_.*kSlots[k].Member, files[k]);
-  }
-  for (int i = 0; i < kProjectTableCount; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(NativePath(files[k])), ec);
+    sections[k] = SaveTableToWorkingFile(md_.*kSlots[k].Member, md_.WorkingFile(kSlots[k].File));
     const std::uintmax_t limit =
         static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max() - (i == kRecordSlot ? kRecordSizeOffset : 0));
-    if (ec || size > limit) return false;
-    sizes[k] = static_cast<std::int32_t>(size);
+    if (sections[k].size() > limit) return false;
+    sizes[k] = static_cast<std::int32_t>(sections[k].size());
   }
   state_.Version = kProjectFileVersion;
 
@@ -535,35 +533,21 @@ bool ProjectFile::WriteChecked(const std::string& path) {
     }
   } cleanup{temp};
 
-  std::uint64_t total = 0;
+  std::uint64_t total = 0, written = 0;
   uLong crc = 0;
   {
     FilePtr out = OpenFile(temp, "wb");
     if (!out) return false;
     DeflateWriter z(out.get(), FailWriteAfter);
     total += z.Write(head.data(), head.size());
-    std::vector<char> buf(kChunk);
-    for (std::size_t k = 0; k < files.size(); ++k) {
-      FilePtr in = OpenFile(files[k], "rb");
-      if (!in) return false;
-      std::uint64_t copied = 0;
-      for (;;) {
-        const std::size_t n = std::fread(buf.data(), 1, buf.size(), in.get());
-        if (n > 0) {
-          const std::size_t w = z.Write(buf.data(), n);
-          total += w;
-          copied += w;
-        }
-        if (n < buf.size()) break;
-      }
-      if (std::ferror(in.get()) || copied != static_cast<std::uint64_t>(sizes[k])) return false;
-    }
+    for (const std::string& section : sections) total += z.Write(section.data(), section.size());
     if (!z.Finish()) return false;
-    crc = z.Crc;
+    crc = z.WrittenCrc;
+    written = z.Written;
     if (!FlushToDisk(out.get())) return false;
     if (std::fclose(out.release()) != 0) return false;
   }
-  if (total != expected || !ReadsBack(temp, expected, crc)) return false;
+  if (total != expected || !ReadsBack(temp, written, crc)) return false;
 
   if (!RenameFile(temp, path)) return false;
   cleanup.Keep = true;

@@ -60,7 +60,8 @@ std::array<std::string, 6> HeaderLines(std::string_view text);
 
 // When the table is open: posts a pending row and saves the table to `file` in its
 // storage form. A closed table is not saved (its working file is used as it is).
-void SaveTableToWorkingFile(data::Table& table, const std::string& file);
+// Returns the bytes the working file now holds.
+std::string SaveTableToWorkingFile(data::Table& table, const std::string& file);
 
 // Rewrites a working file in the table's current layout: every stored field of the
 // old file is copied as text into the field of the same name (each must exist in the
