@@ -455,11 +455,19 @@ std::size_t SizeBound(const Table& table, const std::vector<FieldDef>& defs) {
 }  // namespace
 
 std::string EncodeTable(const Table& table) {
+  std::string out;
+  EncodeTableInto(table, out);
+  return out;
+}
+
+void EncodeTableInto(const Table& table, std::string& out) {
   const std::vector<FieldDef> defs = table.StoredFieldDefs();
   const std::size_t rows = table.StoredRowCount();
   const std::size_t mapBytes = NullMapBytes(defs.size());
 
   Writer w;
+  out.clear();
+  w.Out.swap(out);  // writes into the caller's buffer, reusing its memory
   w.Out.reserve(SizeBound(table, defs));
   w.Raw(kMagic, sizeof kMagic);
   w.Fixed(kVersion, 2);
@@ -495,7 +503,7 @@ std::string EncodeTable(const Table& table) {
   }
 
   w.Fixed(Checksum(w.Out), 4);
-  return std::move(w.Out);
+  out.swap(w.Out);
 }
 
 TableImage DecodeTable(std::string_view bytes) { return Decode(bytes, {}); }

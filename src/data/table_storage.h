@@ -10,6 +10,8 @@ namespace takeoff::data {
 
 // Encodes the table's stored fields, rows and auto counter.
 std::string EncodeTable(const Table& table);
+// The same into `out`, reusing its memory (a writer that saves often keeps one buffer).
+void EncodeTableInto(const Table& table, std::string& out);
 
 // The decoded content of a storage image.
 struct TableImage {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "data/data_module.h"
@@ -25,6 +26,7 @@
 #include "data/table_storage.h"
 #include "platform/host.h"
 #include "text/gbk.h"
+#include "workspace/deflate_two.h"
 
 namespace takeoff::workspace {
 namespace {
@@ -280,72 +282,15 @@ private:
 // ---------------------------------------------------------------------------
 // Writing
 
-// A zlib stream at the fastest level into a file; counts the bytes taken and their
-// CRC-32 so that the file can be checked against them when read back.
-class DeflateWriter {
-public:
-  DeflateWriter(std::FILE* f, std::optional<std::uint64_t> failAfter) : f_(f), failAfter_(failAfter), out_(kChunk) {
-    std::memset(&zs_, 0, sizeof zs_);
-    ok_ = deflateInit(&zs_, Z_BEST_SPEED) == Z_OK;
-    initialised_ = ok_;
+// Writes the bytes; `failAfter` is the test's disk that fills up once that many bytes
+// have reached the file.
+bool WriteAll(std::FILE* f, std::string_view bytes, std::optional<std::uint64_t> failAfter) {
+  if (failAfter && bytes.size() > *failAfter) {
+    std::fwrite(bytes.data(), 1, static_cast<std::size_t>(*failAfter), f);
+    return false;
   }
-  ~DeflateWriter() {
-    if (initialised_) deflateEnd(&zs_);
-  }
-  DeflateWriter(const DeflateWriter&) = delete;
-  DeflateWriter& operator=(const DeflateWriter&) = delete;
-
-  // The bytes taken, as the write reports them (0 after a fault).
-  std::size_t Write(const void* p, std::size_t n) {
-    if (!ok_) return 0;
-    zs_.next_in = static_cast<Bytef*>(const_cast<void*>(p));
-    zs_.avail_in = static_cast<uInt>(n);
-    if (!Run(Z_NO_FLUSH)) return 0;
-    Taken += n;
-    return n;
-  }
-  bool Finish() { return ok_ && Run(Z_FINISH); }
-
-  std::uint64_t Taken = 0;
-  // The compressed bytes that reached the file, and their CRC.
-  std::uint64_t Written = 0;
-  uLong WrittenCrc = crc32(0L, Z_NULL, 0);
-
-private:
-  bool Run(int flush) {
-    for (;;) {
-      zs_.next_out = out_.data();
-      zs_.avail_out = static_cast<uInt>(out_.size());
-      const int rc = deflate(&zs_, flush);
-      if (rc == Z_STREAM_ERROR) return ok_ = false;
-      const std::size_t have = out_.size() - zs_.avail_out;
-      if (have > 0 && !Emit(have)) return ok_ = false;
-      if (flush == Z_FINISH ? rc == Z_STREAM_END : (zs_.avail_in == 0 && zs_.avail_out > 0)) return true;
-    }
-  }
-
-  bool Emit(std::size_t n) {
-    if (failAfter_ && written_ + n > *failAfter_) {
-      // The injected fault: the part below the limit reaches the file, then the disk is full.
-      const auto part = static_cast<std::size_t>(*failAfter_ - written_);
-      std::fwrite(out_.data(), 1, part, f_);
-      written_ += part;
-      return false;
-    }
-    if (std::fwrite(out_.data(), 1, n, f_) != n) return false;
-    written_ += n;
-    Written = written_;
-    WrittenCrc = crc32(WrittenCrc, out_.data(), static_cast<uInt>(n));
-    return true;
-  }
-
-  std::FILE* f_;
-  std::optional<std::uint64_t> failAfter_;
-  std::vector<unsigned char> out_;
-  z_stream zs_;
-  bool ok_ = false, initialised_ = false;
-  std::uint64_t written_ = 0;
-};
+  return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+}
 
 // Whether the file at `path` decompresses to exactly `taken` bytes with the CRC `crc`.
 // Whether the file on the disk holds exactly the compressed bytes written.
@@ -495,18 +440,46 @@ bool ProjectFile::Write(const std::string& path) {
 }
 
 bool ProjectFile::WriteChecked(const std::string& path) {
-  // Each table goes to its working file; the container is compressed from the same
-  // bytes, so the working files are not read back.
-  std::array<std::string, kProjectTableCount> sections;
+  // The image of each open table, or the working file of a closed one. The working
+  // files are written beside the compression (another core), and the container is
+  // compressed from the same bytes, so nothing is read back.
+  std::array<std::string, kProjectTableCount>& sections = sections_;
+  std::array<std::string, kProjectTableCount> files;
+  std::array<bool, kProjectTableCount> save{};
   std::array<std::int32_t, kProjectTableCount> sizes{};
   for (int i = 0; i < kProjectTableCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    sections[k] = SaveTableToWorkingFile(md_.*kSlots[k].Member, md_.WorkingFile(kSlots[k].File));
+    Table& table = md_.*kSlots[k].Member;
+    files[k] = md_.WorkingFile(kSlots[k].File);
+    save[k] = table.Active();
+    if (save[k]) {
+      if (table.State() == data::TableState::Edit || table.State() == data::TableState::Insert) table.Post();
+      table.MergeChangeLog();
+      data::EncodeTableInto(table, sections[k]);
+    } else {
+      sections[k] = data::ReadTableFile(files[k]);
+    }
     const std::uintmax_t limit =
         static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max() - (i == kRecordSlot ? kRecordSizeOffset : 0));
     if (sections[k].size() > limit) return false;
     sizes[k] = static_cast<std::int32_t>(sections[k].size());
   }
+  bool filesSaved = false;
+  std::thread saver([&] {
+    try {
+      for (std::size_t k = 0; k < files.size(); ++k)
+        if (save[k]) data::WriteTableFile(files[k], sections[k]);
+      filesSaved = true;
+    } catch (const std::exception&) {
+      filesSaved = false;
+    }
+  });
+  struct Join {
+    std::thread& T;
+    ~Join() {
+      if (T.joinable()) T.join();
+    }
+  } join{saver};
   state_.Version = kProjectFileVersion;
 
   const std::string header = HeaderText(state_.Properties);
@@ -538,12 +511,15 @@ bool ProjectFile::WriteChecked(const std::string& path) {
   {
     FilePtr out = OpenFile(temp, "wb");
     if (!out) return false;
-    DeflateWriter z(out.get(), FailWriteAfter);
-    total += z.Write(head.data(), head.size());
-    for (const std::string& section : sections) total += z.Write(section.data(), section.size());
-    if (!z.Finish()) return false;
-    crc = z.WrittenCrc;
-    written = z.Written;
+    std::vector<std::string_view> parts{head};
+    for (const std::string& section : sections) parts.emplace_back(section);
+    for (std::string_view part : parts) total += part.size();
+    const std::string packed = DeflateLevel1(parts);
+    if (!WriteAll(out.get(), packed, FailWriteAfter)) return false;
+    crc = crc32_z(0L, reinterpret_cast<const Bytef*>(packed.data()), packed.size());
+    written = packed.size();
+    saver.join();
+    if (!filesSaved) return false;
     if (!FlushToDisk(out.get())) return false;
     if (std::fclose(out.release()) != 0) return false;
   }

@@ -101,6 +101,8 @@ private:
   data::TDataMd& md_;
   ProjectState& state_;
   bool writing_ = false;
+  // The table images of the last write, kept so that the next one reuses the memory.
+  std::array<std::string, kProjectTableCount> sections_;
 };
 
 // The backup copy's path: the project file's name with the extension .~mf.
