@@ -317,6 +317,39 @@ TEST_F(WorkspaceTest, RefusedFileLeavesAnEmptyProjectThatIsNotSavedOverIt) {
   EXPECT_EQ(ReadAll(refused), refusedBytes);
 }
 
+TEST_F(WorkspaceTest, OlderFilesOpenWithWhatTheirVersionHeld) {
+  AddFloor("Fl-1");
+  data::TDataMd& md = ws.Data();
+  md.DataSetVal.Append();
+  md.DataSetVal.SetAsString(md.DataSetVal.FieldNo("Name"), "H");
+  md.DataSetVal.SetAsString(md.DataSetVal.FieldNo("BDS"), "3");
+  md.DataSetVal.Post();
+  md.DataWindows.Append();
+  md.DataWindows.SetAsString(md.DataWindows.FieldNo("Name"), "M1");
+  md.DataWindows.Post();
+  host.AnswerFileDialog(PathOf("new.mfz"));
+  ASSERT_TRUE(ws.SaveProjectAs());
+  const std::string current = ReadAll(PathOf("new.mfz"));
+
+  // Version 2 files held no catalogue and no variables; version 4 files held both.
+  const struct {
+    std::uint8_t Version;
+    int Variables, Openings;
+  } cases[] = {{2, 0, 0}, {3, 1, 0}, {4, 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Version));
+    const std::string old = PathOf("old" + std::to_string(c.Version) + ".mfz");
+    WriteAll(old, WithVersion(current, c.Version));
+    host.Answer(MsgAnswer::Yes);  // convert to the new format
+    ASSERT_TRUE(ws.OpenProject(old));
+    EXPECT_EQ(TopNodes(), std::vector<std::string>{"Fl-1"});
+    EXPECT_EQ(md.DataSetVal.RecordCount(), c.Variables);
+    EXPECT_EQ(md.DataWindows.RecordCount(), c.Openings);
+    ws.Tree().Select(ws.Tree().Root()->Child(0));
+    EXPECT_EQ(md.dataCDataset.RecordCount(), 1);
+  }
+}
+
 TEST_F(WorkspaceTest, DamagedFileLeavesAnEmptyProjectAndReportsTheError) {
   SavedProject("good.mfz");
   const std::string damaged = PathOf("damaged.mfz");
