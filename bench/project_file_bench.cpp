@@ -53,15 +53,7 @@ public:
   void ClearClipboard() override {}
 };
 
-class QuietApp : public takeoff::data::AppRequests {
-public:
-  void OpenVariablesWindow() override {}
-  void OpenOpeningsWindow() override {}
-  bool OpeningsWindowShown() const override { return false; }
-  void MarkModified() override {}
-  void ClearModified() override {}
-  void StampLastModified() override {}
-};
+using QuietApp = takeoff::data::NoAppRequests;
 
 std::filesystem::path FreshFolder(const char* what) {
   std::random_device rd;

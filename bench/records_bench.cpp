@@ -48,15 +48,7 @@ public:
   int Messages = 0;
 };
 
-class QuietApp : public takeoff::data::AppRequests {
-public:
-  void OpenVariablesWindow() override {}
-  void OpenOpeningsWindow() override {}
-  bool OpeningsWindowShown() const override { return true; }
-  void MarkModified() override {}
-  void ClearModified() override {}
-  void StampLastModified() override {}
-};
+using QuietApp = takeoff::data::NoAppRequests;
 
 constexpr int kBigNodeRows = 1000;
 constexpr int kBigNodeKey = 1;  // the first component node holds 1,000 records

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "data/table.h"
+#include "support/files.h"
 #include "support/data_fixture.h"
 #include "support/run_cli.h"
 #include "workspace/project_file.h"
@@ -23,16 +24,6 @@ namespace takeoff::testing {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A document naming every stored field type of the five tables: texts in Chinese, a
 // memo with line breaks, decimals with all their places, nulls, an opening note wider

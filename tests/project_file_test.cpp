@@ -17,6 +17,7 @@
 #include "data/project_tables.h"
 #include "data/table_storage.h"
 #include "support/data_fixture.h"
+#include "support/files.h"
 #include "workspace/project_file.h"
 
 namespace takeoff::testing {
@@ -28,16 +29,6 @@ using platform::MsgCaption;
 using platform::MsgIcon;
 using workspace::ProjectFile;
 using workspace::ProjectState;
-
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string Deflate(const std::string& raw) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));

@@ -9,6 +9,7 @@
 
 #include "data/project_tables.h"
 #include "support/data_fixture.h"
+#include "support/files.h"
 #include "text/line_file.h"
 
 namespace takeoff::testing {
@@ -83,11 +84,6 @@ protected:
     std::vector<std::string> out;
     for (const auto& m : host.Messages) out.push_back(m.Text);
     return out;
-  }
-
-  static std::string ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   workspace::ProjectState state;
@@ -231,20 +227,20 @@ TEST_F(ProjectTreeTest, HistoryListsPerKindMostRecentFirst) {
   const auto file = folder.Path / "useinfo" / "Str1.ini";
   Add(Root(), AddMode::LastChild, 1, G("一层"));
   Add(Root(), AddMode::LastChild, 1, G("二层"));
-  EXPECT_EQ(ReadFile(file), G("二层") + "\r\n" + G("一层") + "\r\n");
+  EXPECT_EQ(ReadAll(file), G("二层") + "\r\n" + G("一层") + "\r\n");
   EXPECT_EQ(host.AddNodes[1].History, (std::vector<std::string>{G("一层")}));
 
   // An entry cleared in the dialog is gone once the dialog is confirmed.
   host.AnswerAddNode(AddNodeAnswer{platform::AddNodeChoice{G("三层"), 1}, {G("一层")}});
   ASSERT_TRUE(tree.AddNodeViaDialog(Root(), AddMode::LastChild, 1));
-  EXPECT_EQ(ReadFile(file), G("三层") + "\r\n" + G("二层") + "\r\n");
+  EXPECT_EQ(ReadAll(file), G("三层") + "\r\n" + G("二层") + "\r\n");
 
   // Components keep their own list; a summary table writes none but offers the last one.
   Add(Root(), AddMode::LastChild, 4, G("柱子"));
-  EXPECT_EQ(ReadFile(folder.Path / "useinfo" / "Str4.ini"), G("柱子") + "\r\n");
+  EXPECT_EQ(ReadAll(folder.Path / "useinfo" / "Str4.ini"), G("柱子") + "\r\n");
   Add(Root(), AddMode::LastChild, 5, G("门窗汇总表"));
   EXPECT_EQ(host.AddNodes.back().History, (std::vector<std::string>{G("柱子")}));
-  EXPECT_EQ(ReadFile(folder.Path / "useinfo" / "Str4.ini"), G("柱子") + "\r\n");
+  EXPECT_EQ(ReadAll(folder.Path / "useinfo" / "Str4.ini"), G("柱子") + "\r\n");
 }
 
 TEST_F(ProjectTreeTest, HistoryOfThirtyDropsTheOldest) {

@@ -15,6 +15,7 @@
 
 #include "data/project_tables.h"
 #include "engine/evaluator.h"
+#include "support/files.h"
 #include "support/data_fixture.h"
 #include "support/scripted_host.h"
 #include "text/gbk.h"
@@ -31,16 +32,6 @@ using platform::MsgIcon;
 using workspace::Workspace;
 
 std::string G(std::string_view utf8) { return text::Gbk(utf8); }
-
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A project file with another format version byte.
 std::string WithVersion(const std::string& file, unsigned char version) {

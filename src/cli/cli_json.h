@@ -39,15 +39,6 @@ public:
   std::filesystem::path Path;
 };
 
-// Nobody to open windows for, nothing to mark.
-class HeadlessApp : public data::AppRequests {
-public:
-  void OpenVariablesWindow() override {}
-  void OpenOpeningsWindow() override {}
-  bool OpeningsWindowShown() const override { return false; }
-  void MarkModified() override {}
-  void ClearModified() override {}
-  void StampLastModified() override {}
-};
+using HeadlessApp = data::NoAppRequests;
 
 }  // namespace takeoff::cli

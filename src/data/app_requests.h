@@ -37,4 +37,15 @@ public:
   virtual std::optional<QuotaItem> CurrentQuotaItem() { return std::nullopt; }
 };
 
+// No application around the rules (batch runs, benchmarks): nothing to open or mark.
+class NoAppRequests : public AppRequests {
+public:
+  void OpenVariablesWindow() override {}
+  void OpenOpeningsWindow() override {}
+  bool OpeningsWindowShown() const override { return false; }
+  void MarkModified() override {}
+  void ClearModified() override {}
+  void StampLastModified() override {}
+};
+
 }  // namespace takeoff::data
