@@ -191,36 +191,6 @@ void SnapshotPlacements(TDataMd& md, std::vector<setWindRecord>& out, int record
   }
 }
 
-// Writes buffered placements as new placements of the records `absIds` (indexed
-// by the buffer's record index); the extraction switches start off.
-void RestorePlacements(TDataMd& md, const std::vector<setWindRecord>& entries, const std::vector<std::int64_t>& absIds) {
-  Table& p = md.DataSetWin;
-  if (!p.Active() || entries.empty()) return;
-  const int absId = p.FieldNo("AbsId"), name = p.FieldNo("Name"), num = p.FieldNo("Num"), g = p.FieldNo("G"),
-            side = p.FieldNo("Side"), sideWidth = p.FieldNo("SideWidth"), ifTop = p.FieldNo("ifTop"),
-            ifDoor = p.FieldNo("ifDoor");
-  const int switches[] = {p.FieldNo("ifgetS"), p.FieldNo("ifgetGL"), p.FieldNo("ifgetL"), p.FieldNo("ifgetSideS")};
-  try {
-    for (const setWindRecord& e : entries) {
-      if (e.RecordIndex < 0 || static_cast<std::size_t>(e.RecordIndex) >= absIds.size()) continue;
-      p.Append();
-      p.SetAsInteger(absId, absIds[static_cast<std::size_t>(e.RecordIndex)]);
-      p.SetAsString(name, e.Name);
-      p.SetAsInteger(num, e.Num);
-      p.SetAsInteger(g, e.G);
-      p.SetAsInteger(side, e.Side);
-      p.SetAsInteger(sideWidth, e.SideWidth);
-      p.SetAsBoolean(ifTop, e.ifTop);
-      p.SetAsBoolean(ifDoor, e.ifDoor);
-      for (int s : switches) p.SetAsBoolean(s, false);
-      p.Post();
-    }
-  } catch (...) {
-    if (p.State() == TableState::Insert) p.Cancel();
-    throw;
-  }
-}
-
 // The copy-buffer entry of the current record.
 DataRd TakeRecord(TDataMd& md, const Table& t, const RecordFieldNos& f) {
   DataRd d;
@@ -285,6 +255,39 @@ void AssignQuotaToRecord(TDataMd& md, Table& t, const QuotaItem& item, int nameM
 }
 
 }  // namespace
+
+void RestorePlacements(TDataMd& md, const std::vector<setWindRecord>& entries, const std::vector<std::int64_t>& absIds,
+                       bool keepExtraction) {
+  Table& p = md.DataSetWin;
+  if (!p.Active() || entries.empty()) return;
+  const int absId = p.FieldNo("AbsId"), name = p.FieldNo("Name"), num = p.FieldNo("Num"), g = p.FieldNo("G"),
+            side = p.FieldNo("Side"), sideWidth = p.FieldNo("SideWidth"), ifTop = p.FieldNo("ifTop"),
+            ifDoor = p.FieldNo("ifDoor"), ifgetS = p.FieldNo("ifgetS"), ifgetGL = p.FieldNo("ifgetGL"),
+            ifgetL = p.FieldNo("ifgetL"), ifgetSideS = p.FieldNo("ifgetSideS");
+  try {
+    for (const setWindRecord& e : entries) {
+      if (e.RecordIndex < 0 || static_cast<std::size_t>(e.RecordIndex) >= absIds.size()) continue;
+      p.Append();
+      p.SetAsInteger(absId, absIds[static_cast<std::size_t>(e.RecordIndex)]);
+      p.SetAsString(name, e.Name);
+      p.SetAsInteger(num, e.Num);
+      p.SetAsInteger(g, e.G);
+      p.SetAsInteger(side, e.Side);
+      p.SetAsInteger(sideWidth, e.SideWidth);
+      p.SetAsBoolean(ifTop, e.ifTop);
+      p.SetAsBoolean(ifDoor, e.ifDoor);
+      p.SetAsBoolean(ifgetS, keepExtraction && e.ifgetS);
+      p.SetAsBoolean(ifgetGL, keepExtraction && e.ifgetGl);
+      p.SetAsBoolean(ifgetL, keepExtraction && e.ifgetL);
+      p.SetAsBoolean(ifgetSideS, keepExtraction && e.ifgetSideS);
+      p.Post();
+    }
+  } catch (...) {
+    if (p.State() == TableState::Insert) p.Cancel();
+    throw;
+  }
+}
+
 
 // ---------------------------------------------------------------------------
 // Hooks
@@ -466,7 +469,7 @@ int InsertRecords(TDataMd& md, int n, bool fromBuffer) {
 
     calc.Restore();
     md.RecalcRecords();
-    if (fromBuffer) RestorePlacements(md, md.PlacementBuffer, absIds);
+    if (fromBuffer) RestorePlacements(md, md.PlacementBuffer, absIds, false);
   } catch (...) {
     ResetRecordView(md);  // the switches are back by now
     throw;

@@ -56,4 +56,10 @@ void BrushApply(TDataMd& md);
 // name, two spaces and the old name; any other mode nothing after the question.
 void AssignQuotaToSelection(TDataMd& md, int mode, const std::vector<int>& selected);
 
+// Writes buffered placements as new placements of the records `absIds` (indexed by
+// the buffer's record index). Pasted records start with their extraction switches
+// off; a pasted subtree keeps them (`keepExtraction`).
+void RestorePlacements(TDataMd& md, const std::vector<setWindRecord>& entries, const std::vector<std::int64_t>& absIds,
+                       bool keepExtraction);
+
 }  // namespace takeoff::data

@@ -749,29 +749,7 @@ bool ProjectTree::PasteSubtree(TreeItem& at) {
         r.Post();
         absIds.push_back(r.AsInteger(f.AbsId));
       }
-      if (p.Active()) {
-        const int absId = p.FieldNo("AbsId"), name = p.FieldNo("Name"), num = p.FieldNo("Num"), g = p.FieldNo("G"),
-                  side = p.FieldNo("Side"), sideWidth = p.FieldNo("SideWidth"), ifTop = p.FieldNo("ifTop"),
-                  ifgetS = p.FieldNo("ifgetS"), ifgetGL = p.FieldNo("ifgetGL"), ifgetL = p.FieldNo("ifgetL"),
-                  ifgetSideS = p.FieldNo("ifgetSideS"), ifDoor = p.FieldNo("ifDoor");
-        for (const data::setWindRecord& w : clip.Placements) {
-          if (w.RecordIndex < 0 || static_cast<std::size_t>(w.RecordIndex) >= absIds.size()) continue;
-          p.Append();
-          p.SetAsInteger(absId, absIds[static_cast<std::size_t>(w.RecordIndex)]);
-          p.SetAsString(name, w.Name);
-          p.SetAsInteger(num, w.Num);
-          p.SetAsInteger(g, w.G);
-          p.SetAsInteger(side, w.Side);
-          p.SetAsInteger(sideWidth, w.SideWidth);
-          p.SetAsBoolean(ifTop, w.ifTop);
-          p.SetAsBoolean(ifgetS, w.ifgetS);
-          p.SetAsBoolean(ifgetGL, w.ifgetGl);
-          p.SetAsBoolean(ifgetL, w.ifgetL);
-          p.SetAsBoolean(ifgetSideS, w.ifgetSideS);
-          p.SetAsBoolean(ifDoor, w.ifDoor);
-          p.Post();
-        }
-      }
+      data::RestorePlacements(md_, clip.Placements, absIds, true);
     } catch (...) {
       CancelPending(r);
       CancelPending(p);
