@@ -197,26 +197,6 @@ TEST_F(CliProjectTest, RefusedDocumentsNameWhereAndWriteNothing) {
   }
 }
 
-// The decompressed bytes of a small project file, and back.
-std::string Inflate(const std::string& packed) {
-  std::string out(1 << 20, '\0');
-  uLongf size = static_cast<uLongf>(out.size());
-  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(packed.data()),
-                       static_cast<uLong>(packed.size())),
-            Z_OK);
-  out.resize(size);
-  return out;
-}
-
-std::string Deflate(const std::string& raw) {
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::string out(size, '\0');
-  EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
-                      static_cast<uLong>(raw.size()), 1),
-            Z_OK);
-  out.resize(size);
-  return out;
-}
 
 TEST_F(CliProjectTest, FilesThatCannotBeOpenedAreErrors) {
   ASSERT_EQ(Import(kDocument).Status, 0);

@@ -30,36 +30,6 @@ using platform::MsgIcon;
 using workspace::ProjectFile;
 using workspace::ProjectState;
 
-std::string Deflate(const std::string& raw) {
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::string out(size, '\0');
-  EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
-                      static_cast<uLong>(raw.size()), 1),
-            Z_OK);
-  out.resize(size);
-  return out;
-}
-
-std::string Inflate(const std::string& packed) {
-  z_stream zs{};
-  EXPECT_EQ(inflateInit(&zs), Z_OK);
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-  zs.avail_in = static_cast<uInt>(packed.size());
-  std::string out;
-  char buf[4096];
-  int rc;
-  do {
-    zs.next_out = reinterpret_cast<Bytef*>(buf);
-    zs.avail_out = sizeof buf;
-    rc = inflate(&zs, Z_NO_FLUSH);
-    out.append(buf, sizeof buf - zs.avail_out);
-  } while (rc == Z_OK);
-  EXPECT_EQ(rc, Z_STREAM_END);
-  EXPECT_EQ(zs.avail_in, 0u);
-  inflateEnd(&zs);
-  return out;
-}
-
 std::int32_t Int32At(const std::string& s, std::size_t at) {
   std::uint32_t u = 0;
   for (std::size_t i = 0; i < 4; ++i) u |= static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i])) << (8 * i);

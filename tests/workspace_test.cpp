@@ -35,22 +35,11 @@ std::string G(std::string_view utf8) { return text::Gbk(utf8); }
 
 // A project file with another format version byte.
 std::string WithVersion(const std::string& file, unsigned char version) {
-  std::string raw(1 << 20, '\0');
-  uLongf rawSize = static_cast<uLongf>(raw.size());
-  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawSize, reinterpret_cast<const Bytef*>(file.data()),
-                       static_cast<uLong>(file.size())),
-            Z_OK);
-  raw.resize(rawSize);
+  std::string raw = Inflate(file);
   std::uint32_t length = 0;
   for (int i = 0; i < 4; ++i) length |= static_cast<std::uint32_t>(static_cast<unsigned char>(raw[static_cast<std::size_t>(i)])) << (8 * i);
   raw[28 + length] = static_cast<char>(version);
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::string out(size, '\0');
-  EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
-                      static_cast<uLong>(raw.size()), 1),
-            Z_OK);
-  out.resize(size);
-  return out;
+  return Deflate(raw);
 }
 
 const char* const kProjectWorkingFiles[] = {data::kNodeFile, data::kRecordFile, data::kOpeningFile,
