@@ -529,3 +529,34 @@ TEST_F(WorkspaceTest, CaptionNamesTheProjectOnceItHasAFile) {
 
 }  // namespace
 }  // namespace takeoff::testing
+
+namespace takeoff::testing {
+namespace {
+
+// Working files and project files in folders whose names are not ASCII: the native
+// folder name must not be taken for code page 936 text.
+TEST(WorkspaceFolders, ProjectInAChineseFolderIsSavedAndOpenedAgain) {
+  TempFolder base;
+  const std::filesystem::path folder = base.Path / u8"工程";
+  std::filesystem::create_directories(folder);
+  ScriptedHost host;
+  engine::Evaluator ev(&host);
+  Workspace ws(host, ev, folder);
+  ws.Startup();
+  host.AnswerAddNode(G("一层楼面"));
+  ASSERT_TRUE(ws.Tree().AddNodeViaDialog(*ws.Tree().Root(), tree::AddMode::LastChild, tree::kKindFloor));
+
+  const std::string path = text::Utf8ToCp936((folder / u8"项目一").string());
+  host.AnswerFileDialog(path);
+  ASSERT_TRUE(ws.SaveProject());
+  EXPECT_TRUE(std::filesystem::exists(folder / u8"项目一.mfz"));
+  EXPECT_TRUE(std::filesystem::exists(folder / data::kNodeFile));
+  ASSERT_TRUE(ws.NewProject());
+  ASSERT_TRUE(ws.OpenProject(path + ".mfz"));
+  ASSERT_EQ(ws.Tree().Root()->Count(), 1);
+  EXPECT_EQ(ws.Tree().Root()->Child(0)->Text, G("一层楼面"));
+  EXPECT_TRUE(host.Messages.empty());
+}
+
+}  // namespace
+}  // namespace takeoff::testing

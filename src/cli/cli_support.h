@@ -44,5 +44,6 @@ int RunTable(int argc, char** argv); // takeoff-cli table ...
 int RunRecords(int argc, char** argv);  // takeoff-cli records ...
 int RunExportJson(int argc, char** argv);  // takeoff-cli export-json FILE.mfz
 int RunImportJson(int argc, char** argv);  // takeoff-cli import-json IN.json OUT.mfz
+int RunSession(int argc, char** argv);     // takeoff-cli session [--program-folder DIR] [SCRIPT]
 
 }  // namespace takeoff::cli

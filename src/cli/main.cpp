@@ -55,6 +55,14 @@ const char* kUsage =
     "      (names joined with →) and their records in Id order (Id, DM, Name, DW,\n"
     "      BDS, Val, ifER, MemStr). A file that cannot be opened prints 'error: '.\n"
     "\n"
+    "  session [--program-folder DIR] [SCRIPT]\n"
+    "      Runs the main window headless, started as the desktop program starts, and\n"
+    "      drives it with a script (from SCRIPT or standard input; the language is in\n"
+    "      README.md). Every question, dialog and window the program shows is written\n"
+    "      as one JSON line; answers come from the script. The program folder is DIR,\n"
+    "      or a fresh temporary folder. Exit status 0 at the script's end, 2 for a\n"
+    "      malformed line, 3 for a dialog the script left unanswered.\n"
+    "\n"
     "  --help   this text\n"
     "\n"
     "Exit status 2: bad usage.\n";
@@ -78,6 +86,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "records") == 0) return takeoff::cli::RunRecords(argc - 2, argv + 2);
     if (std::strcmp(command, "export-json") == 0) return takeoff::cli::RunExportJson(argc - 2, argv + 2);
     if (std::strcmp(command, "import-json") == 0) return takeoff::cli::RunImportJson(argc - 2, argv + 2);
+    if (std::strcmp(command, "session") == 0) return takeoff::cli::RunSession(argc - 2, argv + 2);
     throw takeoff::cli::UsageError(std::string("unknown command: ") + command);
   } catch (const takeoff::cli::UsageError& e) {
     std::cerr << "takeoff-cli: " << e.what() << "\n\n" << kUsage;

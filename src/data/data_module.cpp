@@ -8,6 +8,7 @@
 #include "data/records.h"
 #include "data/variables.h"
 #include "platform/host.h"
+#include "text/gbk.h"
 
 namespace takeoff::data {
 
@@ -169,7 +170,15 @@ TDataMd::~TDataMd() {
   }
 }
 
-std::string TDataMd::WorkingFile(const char* name) const { return (folder_ / name).string(); }
+std::string TDataMd::WorkingFile(const char* name) const {
+  // Table files take code page 936 paths, as every path of the system.
+  const std::string native = (folder_ / name).string();
+  try {
+    return text::Utf8ToCp936(native);
+  } catch (const text::ConversionError&) {
+    return native;
+  }
+}
 
 const RecordFieldNos& TDataMd::RecordFields() {
   // A field list is only ever replaced as a whole (a new vector), so the check by

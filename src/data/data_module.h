@@ -162,6 +162,11 @@ public:
   // does not start another round of recomputation.
   int ComputeDepth = 0;
 
+  // While set, every new record posted is added here (the grid highlights the rows
+  // pasted, assigned or generated).
+  std::vector<Table::Bookmark>* PostedRows = nullptr;
+  bool PostingNewRecord = false;  // between before and after post of a new record
+
   // Field numbers of the record table for its current layout.
   const RecordFieldNos& RecordFields();
 

@@ -302,8 +302,15 @@ void InstallRecordHooks(TDataMd& md) {
     m->RecalcHold = false;
     m->QuotaCheckPending.reset();  // a cancelled code must not reach the next record
   };
-  t.Hooks.BeforePost = [m](Table& r) { RecordBeforePost(*m, r); };
-  t.Hooks.AfterPost = [m](Table&) { m->App().MarkModified(); };
+  t.Hooks.BeforePost = [m](Table& r) {
+    m->PostingNewRecord = r.State() == TableState::Insert;
+    RecordBeforePost(*m, r);
+  };
+  t.Hooks.AfterPost = [m](Table& r) {
+    if (m->PostedRows && m->PostingNewRecord) m->PostedRows->push_back(r.GetBookmark());
+    m->PostingNewRecord = false;
+    m->App().MarkModified();
+  };
   t.Hooks.BeforeDelete = [m](Table& r) { RecordBeforeDelete(*m, r); };
   t.Hooks.AfterDelete = [m](Table&) { m->App().MarkModified(); };
   t.Hooks.OnFilterRecord = [m](Table& r) { return RecordPassesFind(*m, r); };

@@ -514,6 +514,11 @@ bool Table::BookmarkValid(Bookmark b) const {
   return b != 0 && std::any_of(view_.begin(), view_.end(), [b](const Row* r) { return r->Id == b; });
 }
 
+int Table::RecNoOf(Bookmark b) const {
+  auto it = std::find_if(view_.begin(), view_.end(), [b](const Row* r) { return r->Id == b; });
+  return b == 0 || it == view_.end() ? 0 : static_cast<int>(it - view_.begin()) + 1;
+}
+
 bool Table::GotoBookmark(Bookmark b) {
   RequireActive();
   CheckBrowseMode();

@@ -99,6 +99,8 @@ public:
   Bookmark GetBookmark() const;             // 0 when there is no current row
   bool BookmarkValid(Bookmark b) const;     // the row exists and is in view
   bool GotoBookmark(Bookmark b);
+  // The position in view of a bookmarked row, 0 when it is not in view.
+  int RecNoOf(Bookmark b) const;
 
   // --- Row editing.
   TableState State() const { return state_; }

@@ -20,4 +20,9 @@ const std::string& CaptionText(MsgCaption caption) {
   return title;
 }
 
+const std::string& ProgressCaption() {
+  static const std::string caption = text::Gbk("正在处理数据中，请稍候......");
+  return caption;
+}
+
 }  // namespace takeoff::platform

@@ -7,12 +7,20 @@
 #include <string>
 #include <vector>
 
+namespace takeoff::engine { class EditControl; }
+
 namespace takeoff::platform {
 
 enum class MsgCaption { Tip, TipInfo, Warning, ErrorTip, AppTitle };
 enum class MsgIcon { None, Information, Warning, Question, Error };
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// Controls of the main window between which the focus keys move the focus.
+enum class FocusControl { Other, RecordGrid, ParameterGrid, QuotaTree };
+
+// The text commands that go to the focused window.
+enum class TextAction { Cut, Copy, Paste };
 
 // What the add-node dialog hands back when it was confirmed.
 struct AddNodeChoice {
@@ -22,6 +30,9 @@ struct AddNodeChoice {
 
 // The caption text of a message box ("提示", "提示信息", "警告", "错误提示", the program title).
 const std::string& CaptionText(MsgCaption caption);
+
+// The caption of the progress window TFmPg.
+const std::string& ProgressCaption();
 
 class Host {
 public:
@@ -64,6 +75,31 @@ public:
 
   // The hourglass while a long operation runs (on), the normal cursor again (off).
   virtual void SetWaitCursor(bool /*on*/) {}
+
+  // The progress window TFmPg ("正在处理数据中，请稍候......"): shown on the first
+  // call, its bar set to `percent` (0 to 100) and repainted; closed by CloseProgress.
+  virtual void ShowProgress(int /*percent*/) {}
+  virtual void CloseProgress() {}
+
+  // Opens the tool window of class `className` ("TfmVal", "TfmAbout", ...).
+  virtual void OpenWindow(const std::string& /*className*/) {}
+
+  // Opens a file with the system's default viewer for its type; false when that failed.
+  virtual bool OpenWithViewer(const std::string& /*path*/) { return false; }
+
+  // Puts `text` on the clipboard.
+  virtual void SetClipboardText(const std::string& /*text*/) {}
+  // Sends a paste, then the focus, to the main window's control named `control` (the
+  // insertion target); "" names none, and the paste goes nowhere.
+  virtual void PasteInto(const std::string& /*control*/) {}
+
+  // Sends a cut, copy or paste to the window that has the keyboard focus.
+  virtual void SendTextAction(TextAction /*action*/) {}
+  // The focused text box, nothing when the focus is not in one.
+  virtual engine::EditControl* FocusedEdit() { return nullptr; }
+  // Which of the main window's controls has the focus, and moving it.
+  virtual FocusControl Focused() { return FocusControl::Other; }
+  virtual void SetFocus(FocusControl /*control*/) {}
 
   // The standard application message box: the program title, no icon, one OK button.
   void ShowMessage(const std::string& text) {

@@ -161,7 +161,7 @@ bool Workspace::Shutdown() {
   WriteRecentFiles();
   md_.dekDataSet.Close();
   std::error_code ec;
-  std::filesystem::remove(md_.WorkingFile(data::kQuotaFile), ec);
+  std::filesystem::remove(NativePath(md_.WorkingFile(data::kQuotaFile)), ec);
   return true;
 }
 
@@ -200,7 +200,7 @@ void Workspace::ResetWorkspace() {
   state_.LastModified = std::time(nullptr);
   for (const char* f : kResetFiles) {
     std::error_code ec;
-    std::filesystem::remove(md_.WorkingFile(f), ec);
+    std::filesystem::remove(NativePath(md_.WorkingFile(f)), ec);
   }
   state_.Modified = false;
 }
@@ -353,7 +353,7 @@ bool Workspace::SaveTemplate() {
   Table& nodes = md_.CDataSet1;
   if (!nodes.Active()) return false;
   if (Editing(nodes)) nodes.Post();
-  nodes.SaveToFile(NativePath(path).string());
+  nodes.SaveToFile(path);
   return true;
 }
 
@@ -362,7 +362,7 @@ bool Workspace::OpenTemplate() {
   if (!host_.OpenFileDialog(TemplateFilter(), chosen)) return false;
   if (!NewProject()) return false;
   // The template's keys stay as they are; the tree numbers new nodes above them.
-  md_.CDataSet1.LoadFromFile(NativePath(chosen).string());
+  md_.CDataSet1.LoadFromFile(chosen);
   RebuildTree();
   SelectRoot();
   return true;

@@ -76,7 +76,9 @@ public:
   void SetEvents(WorkspaceEvents* events);
 
   data::TDataMd& Data() { return md_; }
+  const data::TDataMd& Data() const { return md_; }
   tree::ProjectTree& Tree() { return tree_; }
+  const tree::ProjectTree& Tree() const { return tree_; }
   ProjectState& State() { return state_; }
   const ProjectState& State() const { return state_; }
   ProjectFile& File() { return file_; }

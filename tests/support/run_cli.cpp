@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace takeoff::testing {
@@ -24,7 +25,10 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
   { std::ofstream(inputPath, std::ios::binary) << input; }
   std::string cmd = ShellQuote(TAKEOFF_CLI_PATH);
   for (const std::string& a : args) cmd += " " + ShellQuote(a);
-  cmd += " <" + std::string(inputPath) + " 2>/dev/null";
+  char errorPath[] = "/tmp/takeoff-cli-error-XXXXXX";
+  int efd = mkstemp(errorPath);
+  if (efd < 0) throw std::runtime_error("mkstemp failed");
+  cmd += " <" + std::string(inputPath) + " 2>" + errorPath;
 
   CliResult r;
   FILE* p = popen(cmd.c_str(), "r");
@@ -35,6 +39,12 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
   r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   close(fd);
   std::remove(inputPath);
+  {
+    std::ifstream err(errorPath, std::ios::binary);
+    r.Err.assign(std::istreambuf_iterator<char>(err), {});
+  }
+  close(efd);
+  std::remove(errorPath);
   return r;
 }
 

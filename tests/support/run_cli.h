@@ -8,6 +8,7 @@ namespace takeoff::testing {
 struct CliResult {
   int Status = -1;
   std::string Out;  // standard output
+  std::string Err;  // standard error
 };
 
 // Runs takeoff-cli with the given arguments (each passed as one word) and standard input.

@@ -42,6 +42,18 @@ struct MessageCall {
   platform::MsgButtons Buttons;
 };
 
+// A paste sent to a control or to the focused window, with what the clipboard held
+// at that moment.
+struct PasteCall {
+  std::string Control;    // the insertion target of PasteInto; "" for none
+  std::string Clipboard;  // code page 936
+};
+
+struct TextActionCall {
+  platform::TextAction Action;
+  std::string Clipboard;  // what the clipboard held when it was sent
+};
+
 class ScriptedHost : public platform::Host {
 public:
   // Queues the answer to the next message box that has more than one button.
@@ -103,12 +115,23 @@ public:
 
   void SetWaitCursor(bool on) override { WaitCursor.push_back(on); }
 
+  void SetClipboardText(const std::string& text) override {
+    Clipboard = text;
+    ++ClipboardWrites;
+  }
+  void PasteInto(const std::string& control) override { Pastes.push_back({control, Clipboard}); }
+  void SendTextAction(platform::TextAction action) override { TextActions.push_back({action, Clipboard}); }
+
   std::vector<MessageCall> Messages;
   std::vector<FileDialogCall> FileDialogs;
   std::vector<bool> WaitCursor;  // every switch, in order
   std::vector<AddNodeCall> AddNodes;
   std::vector<InputCall> Inputs;
   int ClipboardClears = 0;
+  std::string Clipboard;  // the text last put on the clipboard
+  int ClipboardWrites = 0;
+  std::vector<PasteCall> Pastes;
+  std::vector<TextActionCall> TextActions;
 
 private:
   bool FileDialog(FileDialogCall call, std::string& path) {
