@@ -237,5 +237,103 @@ TEST_F(VariablesWindowTest, ColumnsOfBothGrids) {
   for (const auto& c : VariablesWindow::VariableColumns()) EXPECT_GE(V().FieldIndex(c.Field), 0) << c.Field;
 }
 
+// The texts of one column of a grid, row by row.
+Names_ GridTexts(VariablesWindow& w, VariablesPage page, const char* field) {
+  Names_ out;
+  for (int row = 1; row <= w.GridRowCount(page); ++row) out.push_back(w.GridCellText(page, row, field));
+  return out;
+}
+
+TEST_F(VariablesWindowTest, TheGridShowsTheRowBeingInsertedAtItsPlace) {
+  for (const char* n : {"a", "b", "c"}) AddVariable(n, "3.30");
+  ASSERT_TRUE(V().Locate("Name", "b"));
+  win.InsertVariable();
+  V().SetAsString(F("Name"), "i");
+  EXPECT_EQ(win.GridRowCount(VariablesPage::UserVariables), 4);
+  EXPECT_EQ(win.CurrentGridRow(VariablesPage::UserVariables), 2);
+  EXPECT_EQ(GridTexts(win, VariablesPage::UserVariables, "Name"), (Names_{"a", "i", "b", "c"}));
+  EXPECT_EQ(GridTexts(win, VariablesPage::UserVariables, "Val"), (Names_{"3.3", "", "3.3", "3.3"}));
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 4, "AutoId"), "3");
+
+  // Appending shows the new row last; outside the grid and unknown fields read "".
+  win.AddVariable();
+  EXPECT_EQ(GridTexts(win, VariablesPage::UserVariables, "Name"), (Names_{"a", "i", "b", "c", "i1"}));
+  EXPECT_EQ(win.CurrentGridRow(VariablesPage::UserVariables), 5);
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 6, "Name"), "");
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 0, "Name"), "");
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 1, "Nope"), "");
+}
+
+TEST_F(VariablesWindowTest, TheOpeningsGridShowsTheCatalogue) {
+  EXPECT_EQ(win.GridRowCount(VariablesPage::OpeningParameters), 0);  // no empty row to type into
+  EXPECT_EQ(win.CurrentGridRow(VariablesPage::OpeningParameters), 0);
+  AddOpening("C2");
+  AddOpening("M1");
+  Table& w = md.DataWindows;
+  w.Edit();
+  w.SetAsString(w.FieldNo("W2"), "1.25");
+  w.Post();
+  EXPECT_EQ(GridTexts(win, VariablesPage::OpeningParameters, "Name"), (Names_{"C2", "M1"}));
+  EXPECT_EQ(win.GridCellText(VariablesPage::OpeningParameters, 2, "W2"), "1.25");
+  EXPECT_EQ(win.CurrentGridRow(VariablesPage::OpeningParameters), 2);
+  win.SelectGridRow(VariablesPage::OpeningParameters, 1);
+  EXPECT_EQ(w.AsString(w.FieldNo("Name")), "C2");
+}
+
+TEST_F(VariablesWindowTest, AnEmptyVariableTableShowsOneRowToTypeTheFirstVariableInto) {
+  EXPECT_EQ(win.GridRowCount(VariablesPage::UserVariables), 1);
+  EXPECT_EQ(win.CurrentGridRow(VariablesPage::UserVariables), 1);
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 1, "Name"), "");
+  win.SetVariableField(1, "BDS", "");  // nothing typed: no row begun
+  EXPECT_EQ(V().State(), TableState::Browse);
+  win.SetVariableField(1, "BDS", "2*3");
+  EXPECT_EQ(V().State(), TableState::Insert);
+  EXPECT_EQ(win.GridRowCount(VariablesPage::UserVariables), 1);
+  win.SetVariableField(1, "Name", "h");
+  win.Close();
+  EXPECT_EQ(VariableNames(), Names_{"h"});
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 1, "Val"), "6");
+}
+
+TEST_F(VariablesWindowTest, TypingIntoACellEditsTheVariableOfItsRow) {
+  for (const char* n : {"a", "b"}) AddVariable(n, "1");
+  V().First();
+  const struct {
+    const char* field;
+    const char* text;
+    TableState state;  // afterwards
+  } cases[] = {
+      {"BDS", "1", TableState::Browse},   // unchanged
+      {"Val", "9", TableState::Browse},   // read-only
+      {"AutoId", "7", TableState::Browse},
+      {"BDS", "4", TableState::Edit},
+  };
+  for (const auto& c : cases) {
+    win.SetVariableField(2, c.field, c.text);
+    EXPECT_EQ(V().State(), c.state) << c.field << " " << c.text;
+    EXPECT_EQ(V().AsString(F("Name")), "b") << c.field;  // the row typed into became current
+  }
+  EXPECT_EQ(V().AsString(F("BDS")), "4");
+  EXPECT_EQ(win.GridCellText(VariablesPage::UserVariables, 2, "BDS"), "4");  // the pending edit shows
+}
+
+TEST_F(VariablesWindowTest, MovingToAnotherRowStoresThePendingEditFirst) {
+  for (const char* n : {"a", "b", "c"}) AddVariable(n, "1");
+  ASSERT_TRUE(V().Locate("Name", "b"));
+  win.InsertVariable();
+  V().SetAsString(F("Name"), "i");
+  win.SelectGridRow(VariablesPage::UserVariables, 3);  // "b", shown below the inserted row
+  EXPECT_EQ(V().State(), TableState::Browse);
+  EXPECT_EQ(V().AsString(F("Name")), "b");
+  EXPECT_EQ(TableNames(), (Names_{"a", "i", "b", "c"}));
+
+  // A row that cannot be stored keeps the cursor where it is.
+  V().Edit();
+  V().SetAsString(F("Name"), "");
+  EXPECT_THROW(win.SelectGridRow(VariablesPage::UserVariables, 1), data::TableError);
+  EXPECT_EQ(V().State(), TableState::Edit);
+  EXPECT_EQ(V().RecNo(), 3);
+}
+
 }  // namespace
 }  // namespace takeoff::testing

@@ -140,15 +140,36 @@ void RecordGrid::SetSelected(std::vector<int> rows) {
 
 bool RecordGrid::IsSelected(int row) const { return std::binary_search(selected_.begin(), selected_.end(), row); }
 
-std::string RecordGrid::CellText(int row, int column) {
+int RecordGrid::DisplayRowCount() const {
+  const Table& t = md_.dataCDataset;
+  if (!t.Active()) return 0;
+  // An empty node still shows one blank row to type into.
+  return std::max(1, t.RecordCount() + (t.State() == TableState::Insert ? 1 : 0));
+}
+
+int RecordGrid::CurrentDisplayRow() const {
+  const Table& t = md_.dataCDataset;
+  return t.Active() && t.IsEmpty() && t.State() != TableState::Insert ? 1 : Row();
+}
+
+int RecordGrid::RecordOfDisplayRow(int displayRow) const {
+  const Table& t = md_.dataCDataset;
+  if (!t.Active() || displayRow < 1 || displayRow > DisplayRowCount()) return -1;
+  if (t.State() != TableState::Insert) return t.IsEmpty() ? 0 : displayRow;
+  const int at = t.RecNo();  // where the new record stands
+  return displayRow == at ? 0 : displayRow < at ? displayRow : displayRow - 1;
+}
+
+std::string RecordGrid::CellText(int displayRow, int column) {
   Table& t = Records();
-  if (!t.Active() || column < 0 || column >= static_cast<int>(RecordColumns().size())) return {};
+  const int row = RecordOfDisplayRow(displayRow);
+  if (row < 0 || column < 0 || column >= static_cast<int>(RecordColumns().size())) return {};
   const int f = t.FieldIndex(RecordColumns()[static_cast<std::size_t>(column)].Field);
   if (f < 0) return {};
-  if (row == t.RecNo() && Editing(t)) return t.AsString(f);
-  if (row < 1 || row > t.RecordCount()) return {};
-  const data::Value v = t.ValueAt(row, f);
   const data::FieldDef& def = t.FieldDefs()[static_cast<std::size_t>(f)];
+  if (row == 0 && t.State() != TableState::Insert) return {};  // the blank row of an empty node
+  const bool edited = row == 0 || (row == t.RecNo() && t.State() == TableState::Edit);
+  const data::Value v = edited ? t.GetValue(f) : t.ValueAt(row, f);
   if (def.Type == data::FieldType::Decimal) {
     if (v.IsNull()) return column == kColumnValue ? data::DecimalToText(0, def.Size) : std::string();
     return data::DecimalToText(v.Int(), def.Size);
@@ -158,24 +179,23 @@ std::string RecordGrid::CellText(int row, int column) {
   return {};
 }
 
-CellLook RecordGrid::Look(int row, int column, bool focused) {
+CellLook RecordGrid::Look(int displayRow, int column, bool focused) {
   CellLook look;
-  Table& t = Records();
   if (focused) {
     look.Text = Rgb{255, 255, 0};
     look.Background = Rgb{0, 0, 255};
     return look;
   }
-  if (!t.Active() || row < 1 || row > t.RecordCount()) return look;
+  Table& t = Records();
+  const int row = RecordOfDisplayRow(displayRow);
+  if (row <= 0) return look;
   const data::RecordFieldNos& f = md_.RecordFields();
   if (f.Type >= 0) {
     const std::int64_t type = data::CellInteger(t.ValueAt(row, f.Type)).value_or(1);
     if (type != 1 && type != 4 && type != 5) look.Text = IsSelected(row) ? Rgb{255, 255, 0} : Rgb{0, 0, 255};
   }
-  if (column == kColumnFormula && f.ifER >= 0) {
-    const data::Value v = t.ValueAt(row, f.ifER);
-    if (data::CellInteger(v).value_or(0) != 0) look.Background = Rgb{255, 0, 0};
-  }
+  if (column == kColumnFormula && f.ifER >= 0 && data::CellInteger(t.ValueAt(row, f.ifER)).value_or(0) != 0)
+    look.Background = Rgb{255, 0, 0};
   return look;
 }
 

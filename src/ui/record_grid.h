@@ -82,9 +82,17 @@ public:
   void ClearSelection() { selected_.clear(); }
   bool IsSelected(int row) const;
 
-  // The text a cell shows; for the current record in edit state, the edited value.
-  std::string CellText(int row, int column);
-  CellLook Look(int row, int column, bool focused);
+  // The rows the grid shows: the records in view, and while a new record is being
+  // inserted, that record at its place (display rows are 1-based).
+  int DisplayRowCount() const;
+  int CurrentDisplayRow() const;
+  // The record a display row shows (0 for the new record being inserted).
+  int RecordOfDisplayRow(int displayRow) const;
+
+  // The text a cell of a display row shows; the record being edited or inserted
+  // shows its edited values.
+  std::string CellText(int displayRow, int column);
+  CellLook Look(int displayRow, int column, bool focused);
 
   // Typing: assigns `text` to `field` of the current record as the grid does,
   // entering edit (or, in an empty node, appending a new record) first. A refused

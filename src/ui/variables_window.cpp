@@ -4,7 +4,9 @@
 #include <array>
 
 #include "data/data_module.h"
+#include "data/decimal.h"
 #include "data/table.h"
+#include "engine/number_text.h"
 #include "platform/host.h"
 #include "text/gbk.h"
 
@@ -12,6 +14,7 @@ namespace takeoff::ui {
 
 using data::Table;
 using data::TableState;
+using data::Value;
 using text::Gbk;
 
 namespace {
@@ -25,6 +28,32 @@ bool Editing(const Table& t) { return t.State() == TableState::Edit || t.State()
 std::string CurrentName(const Table& t) {
   if (!t.Active() || (t.IsEmpty() && t.State() != TableState::Insert)) return {};
   return t.AsString(t.FieldNo("Name"));
+}
+
+// A cell fetched with ValueAt as Table::AsString reads it for the current row.
+std::string CellAsString(const Value& v, const data::FieldDef& f) {
+  if (data::IsNull(v)) return {};
+  if (v.IsText()) return std::string(data::CellText(v));
+  if (v.IsDouble()) return engine::FormatNumberText(v.Double());
+  const std::int64_t n = v.Int();
+  switch (f.Type) {
+    case data::FieldType::Bool: return n ? "True" : "False";
+    case data::FieldType::Decimal: {
+      std::string s = data::DecimalToText(n, f.Size);
+      if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+      }
+      return s;
+    }
+    default: return std::to_string(n);
+  }
+}
+
+// The rows a grid over `t` shows: the table's rows and the one being inserted.
+int ShownRows(const Table& t) {
+  if (!t.Active()) return 0;
+  return t.RecordCount() + (t.State() == TableState::Insert ? 1 : 0);
 }
 
 }  // namespace
@@ -53,8 +82,13 @@ const std::string& VariablesWindow::OpeningsHint() {
   return s;
 }
 
-const std::vector<GridColumn>& VariablesWindow::VariableColumns() {
-  static const std::vector<GridColumn> columns = {
+const std::string& VariablesWindow::VariablesHint() {
+  static const std::string s = Gbk("双击调用变量");
+  return s;
+}
+
+const std::vector<TableColumn>& VariablesWindow::VariableColumns() {
+  static const std::vector<TableColumn> columns = {
       {"AutoId", Gbk("序"), true, true},  // the row number, calculated
       {"Name", Gbk("变量名称"), false, false},
       {"BDS", Gbk("计   算   式"), false, false},
@@ -64,8 +98,8 @@ const std::vector<GridColumn>& VariablesWindow::VariableColumns() {
   return columns;
 }
 
-const std::vector<GridColumn>& VariablesWindow::OpeningColumns() {
-  static const std::vector<GridColumn> columns = {
+const std::vector<TableColumn>& VariablesWindow::OpeningColumns() {
+  static const std::vector<TableColumn> columns = {
       {"Name", Gbk("门窗名称"), true, false}, {"Type", Gbk("形状"), true, false},
       {"S", Gbk("洞面口积"), true, false},    {"L", Gbk("侧边长"), true, false},
       {"W1", Gbk("洞底宽"), true, false},     {"W2", Gbk("洞顶宽"), true, false},
@@ -132,8 +166,8 @@ void VariablesWindow::Close() {
 }
 
 std::string VariablesWindow::EnterKey(std::string_view currentField) {
-  const std::vector<GridColumn>& columns = VariableColumns();
-  auto it = std::find_if(columns.begin(), columns.end(), [&](const GridColumn& c) { return c.Field == currentField; });
+  const std::vector<TableColumn>& columns = VariableColumns();
+  auto it = std::find_if(columns.begin(), columns.end(), [&](const TableColumn& c) { return c.Field == currentField; });
   if (it == columns.end()) return std::string(currentField);
   for (++it; it != columns.end(); ++it)
     if (it->Field != "Val") return it->Field;
@@ -147,6 +181,70 @@ std::string VariablesWindow::EnterKey(std::string_view currentField) {
   } catch (const data::Abort&) {
   }
   return columns.front().Field;
+}
+
+Table& VariablesWindow::PageTable(VariablesPage page) const {
+  return page == VariablesPage::UserVariables ? md_.DataSetVal : md_.DataWindows;
+}
+
+int VariablesWindow::GridRowCount(VariablesPage page) const {
+  const Table& t = PageTable(page);
+  const int rows = ShownRows(t);
+  return rows == 0 && t.Active() && page == VariablesPage::UserVariables ? 1 : rows;
+}
+
+int VariablesWindow::CurrentGridRow(VariablesPage page) const {
+  const Table& t = PageTable(page);
+  if (!t.Active()) return 0;
+  if (t.State() == TableState::Insert) return t.RecNo();
+  if (t.IsEmpty()) return page == VariablesPage::UserVariables ? 1 : 0;
+  return t.RecNo();
+}
+
+std::string VariablesWindow::GridCellText(VariablesPage page, int row, std::string_view field) {
+  Table& t = PageTable(page);
+  if (!t.Active() || row < 1 || row > ShownRows(t)) return {};
+  const int f = t.FieldIndex(field);
+  if (f < 0) return {};
+  int recNo = row;
+  if (t.State() == TableState::Insert) {
+    const int inserting = t.RecNo();
+    if (row == inserting) return t.AsString(f);
+    if (row > inserting) --recNo;
+  }
+  return CellAsString(t.ValueAt(recNo, f), t.FieldDefs()[static_cast<std::size_t>(f)]);
+}
+
+void VariablesWindow::SelectGridRow(VariablesPage page, int row) {
+  if (row == CurrentGridRow(page)) return;
+  Table& t = PageTable(page);
+  if (!t.Active()) return;
+  try {
+    if (page == VariablesPage::UserVariables) StorePendingEdit();
+    // The tables keep their rows in insertion order, so a row just stored stands
+    // where the grid showed it and the row numbers of the others are as shown.
+    const int target = std::min(row, t.RecordCount());
+    if (target >= 1) t.SetRecNo(target);
+  } catch (const data::Abort&) {
+  }
+}
+
+void VariablesWindow::SetVariableField(int row, std::string_view field, std::string_view text) {
+  const std::vector<TableColumn>& columns = VariableColumns();
+  const auto column =
+      std::find_if(columns.begin(), columns.end(), [&](const TableColumn& c) { return c.Field == field; });
+  if (column == columns.end() || column->ReadOnly) return;
+  Table& v = md_.DataSetVal;
+  if (!v.Active()) return;
+  SelectGridRow(VariablesPage::UserVariables, row);
+  const int f = v.FieldNo(field);
+  try {
+    const bool onRow = !v.IsEmpty() || v.State() == TableState::Insert;
+    if (onRow ? v.AsString(f) == text : text.empty()) return;
+    if (!Editing(v)) v.Edit();  // on an empty table this begins a new row
+    v.SetAsString(f, text);
+  } catch (const data::Abort&) {
+  }
 }
 
 }  // namespace takeoff::ui

@@ -13,12 +13,12 @@
 #include <vector>
 
 namespace takeoff::platform { class Host; }
-namespace takeoff::data { class TDataMd; }
+namespace takeoff::data { class TDataMd; class Table; }
 
 namespace takeoff::ui {
 
 // One column of a grid of the window. Texts are code page 936.
-struct GridColumn {
+struct TableColumn {
   std::string Field;   // the table field shown
   std::string Title;
   bool ReadOnly = false;
@@ -38,8 +38,9 @@ public:
   static const std::string& PageTitle(VariablesPage page);
   static const std::string& PagesHint();                            // the page control's hint
   static const std::string& OpeningsHint();                         // five lines, CR LF between them
-  static const std::vector<GridColumn>& VariableColumns();          // AutoId, Name, BDS, Val, Mem
-  static const std::vector<GridColumn>& OpeningColumns();           // Name, Type, S, L, W1, W2, H; all read-only
+  static const std::string& VariablesHint();                        // the variable grid's hint
+  static const std::vector<TableColumn>& VariableColumns();          // AutoId, Name, BDS, Val, Mem
+  static const std::vector<TableColumn>& OpeningColumns();           // Name, Type, S, L, W1, W2, H; all read-only
 
   VariablesPage Page() const { return page_; }
   void SetPage(VariablesPage page) { page_ = page; }
@@ -71,9 +72,30 @@ public:
   // row), to the first column of a newly appended variable.
   std::string EnterKey(std::string_view currentField);
 
+  // --- What the grids show. Grid rows count from 1. The row being inserted is shown
+  // at its place among the table's rows; an empty variable table shows one empty
+  // row, the place to type the first variable.
+  int GridRowCount(VariablesPage page) const;
+  // The grid row of the table's current row (the empty row of an empty variable
+  // table is current); 0 when there is none.
+  int CurrentGridRow(VariablesPage page) const;
+  // A cell's text as the table reads it ("3.3" for a decimal 3.300); "" for the
+  // empty row, outside the grid and for a field the table lacks.
+  std::string GridCellText(VariablesPage page, int row, std::string_view field);
+  // The user moved to grid row `row`: a pending variable edit is stored first (it
+  // may throw, and the cursor stays), then the table's current row is the one shown
+  // there. Nothing for the current row.
+  void SelectGridRow(VariablesPage page, int row);
+  // Typing into a variable cell of grid row `row`: that variable becomes current as
+  // with SelectGridRow, goes into edit and takes the text; in the empty row of an
+  // empty table a new variable begins. Unchanged text and the read-only columns
+  // (AutoId, Val) change nothing.
+  void SetVariableField(int row, std::string_view field, std::string_view text);
+
 private:
   void Insert(const std::string& text);
   void StorePendingEdit();
+  data::Table& PageTable(VariablesPage page) const;
 
   data::TDataMd& md_;
   platform::Host& host_;
