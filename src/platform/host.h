@@ -107,4 +107,16 @@ public:
   }
 };
 
+// The wait cursor for a scope, restored also when the scope is left by an exception.
+class WaitCursor {
+public:
+  explicit WaitCursor(Host& host) : host_(host) { host_.SetWaitCursor(true); }
+  ~WaitCursor() { host_.SetWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+  Host& host_;
+};
+
 }  // namespace takeoff::platform

@@ -15,21 +15,10 @@ namespace {
 using platform::MsgButtons;
 using platform::MsgCaption;
 using platform::MsgIcon;
+using platform::WaitCursor;
 using text::Gbk;
 
 constexpr const char* kHelpFile = "工程量计算.chm";
-
-// The wait cursor for a scope.
-class WaitCursor {
-public:
-  explicit WaitCursor(platform::Host& host) : host_(host) { host_.SetWaitCursor(true); }
-  ~WaitCursor() { host_.SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-  platform::Host& host_;
-};
 
 // The quota libraries listed in the program folder's Sysdek folder.
 int CountQuotaLibraries(const std::filesystem::path& folder) {

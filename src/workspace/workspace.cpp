@@ -21,6 +21,7 @@ using platform::MsgAnswer;
 using platform::MsgButtons;
 using platform::MsgCaption;
 using platform::MsgIcon;
+using platform::WaitCursor;
 using text::Gbk;
 
 constexpr const char* kVersionText = " V2.17.1";
@@ -80,18 +81,6 @@ std::int64_t SettingNumber(const std::vector<std::string>& settings, std::size_t
 bool Editing(const Table& t) {
   return t.State() == data::TableState::Edit || t.State() == data::TableState::Insert;
 }
-
-// The wait cursor for a scope.
-class WaitCursor {
-public:
-  explicit WaitCursor(platform::Host& host) : host_(host) { host_.SetWaitCursor(true); }
-  ~WaitCursor() { host_.SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-  platform::Host& host_;
-};
 
 }  // namespace
 
