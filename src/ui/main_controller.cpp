@@ -75,6 +75,10 @@ void MainController::HandOver(const std::string& path) {
 }
 
 void MainController::TimerTick() {
+  // The timer also fires inside the dialogs and the progress window of a running
+  // action; saving then would write the project half-changed, or stack a save
+  // dialog on top. Such ticks are let go; the next free tick counts as usual.
+  if (running_ > 0) return;
   Guarded([this] { ws_.TimerTick(); });
   Changed();
 }
@@ -93,6 +97,11 @@ bool MainController::Close() {
 // --- Commands ----------------------------------------------------------------
 
 void MainController::Guarded(const std::function<void()>& action) {
+  ++running_;
+  struct Done {
+    int& depth;
+    ~Done() { --depth; }
+  } done{running_};
   try {
     action();
   } catch (const data::Abort&) {

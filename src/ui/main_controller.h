@@ -158,6 +158,7 @@ private:
   bool annotationPanel_ = false;
   int quotaLibraries_ = 0;  // listed quota libraries
   bool closed_ = false;
+  int running_ = 0;  // actions of Guarded under way (nested through dialogs)
 };
 
 }  // namespace takeoff::ui

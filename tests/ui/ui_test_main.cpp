@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <deque>
 #include <vector>
 
 #include <QAbstractButton>
@@ -49,35 +50,75 @@ void UiTestCase::init() {
   g_testHandler = qInstallMessageHandler(InsideHandler);
 }
 
-void UiTestCase::cleanup() { qInstallMessageHandler(g_testHandler); }
 
 bool RegisterTest(TestFactory factory) {
   Registry().push_back(std::move(factory));
   return true;
 }
 
+// The answers wait in line: only the first acts, on the first modal window that is
+// active, so two answers never race for the same window.
+namespace {
+struct PendingAnswer {
+  std::function<void(QWidget*)> Act;
+  QElapsedTimer Waiting;  // started when the answer reaches the front
+};
+std::deque<PendingAnswer>& Answers() {
+  static std::deque<PendingAnswer> answers;
+  return answers;
+}
+QTimer* AnswerTimer();
+
+void AnswerNext() {
+  auto& answers = Answers();
+  if (answers.empty()) {
+    AnswerTimer()->stop();
+    return;
+  }
+  PendingAnswer& next = answers.front();
+  if (!next.Waiting.isValid()) next.Waiting.start();
+  // The window must be active too, or focus moves inside it do not happen.
+  QPointer<QWidget> modal = QApplication::activeModalWidget();
+  if ((!modal || !modal->isActiveWindow()) && next.Waiting.elapsed() < 2000) return;
+  const std::function<void(QWidget*)> act = std::move(next.Act);
+  answers.pop_front();
+  if (!modal) {
+    QTest::qFail("no modal window came up", __FILE__, __LINE__);
+    return;
+  }
+  act(modal);
+  // A check that failed inside `act` leaves the window open: close it, so that the
+  // test ends instead of waiting forever.
+  if (modal && modal->isVisible() && QTest::currentTestFailed()) modal->close();
+}
+
+QTimer* AnswerTimer() {
+  static QTimer* timer = [] {
+    auto* t = new QTimer(qApp);
+    t->setInterval(5);
+    QObject::connect(t, &QTimer::timeout, AnswerNext);
+    return t;
+  }();
+  return timer;
+}
+}  // namespace
+
 void OnModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer(qApp);
-  auto* clock = new QElapsedTimer;
-  clock->start();
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, act] {
-    // The window must be active too, or focus moves inside it do not happen.
-    QPointer<QWidget> modal = QApplication::activeModalWidget();
-    if ((!modal || !modal->isActiveWindow()) && clock->elapsed() < 2000) return;
-    timer->stop();
-    timer->deleteLater();
-    delete clock;
-    if (!modal) {
-      QTest::qFail("no modal window came up", __FILE__, __LINE__);
-      return;
-    }
-    act(modal);
-    // A check that failed inside `act` leaves the window open: close it, so that the
-    // test ends instead of waiting forever.
-    if (modal && modal->isVisible() && QTest::currentTestFailed()) modal->close();
-  });
-  timer->start();
+  Answers().push_back({std::move(act), {}});
+  AnswerTimer()->start();
+}
+
+static void DropAnswers() {
+  Answers().clear();
+  AnswerTimer()->stop();
+}
+
+void UiTestCase::cleanup() {
+  // Answers a failed test left behind must not answer the next test's windows.
+  if (!Answers().empty() && !QTest::currentTestFailed())
+    QTest::qFail("an answer was left over: its window never came up", __FILE__, __LINE__);
+  DropAnswers();
+  qInstallMessageHandler(g_testHandler);
 }
 
 void ClickButton(QWidget* window, const QString& text) {
