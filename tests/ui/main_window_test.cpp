@@ -1,7 +1,6 @@
 // The main window on the offscreen platform: building a project through the dialogs,
 // typing records, an undefined variable, saving and opening again, the hand-over of a
 // file and the timer-driven save.
-#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include <filesystem>
 

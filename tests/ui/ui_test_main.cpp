@@ -50,7 +50,6 @@ void UiTestCase::init() {
   g_testHandler = qInstallMessageHandler(InsideHandler);
 }
 
-
 bool RegisterTest(TestFactory factory) {
   Registry().push_back(std::move(factory));
   return true;
@@ -101,16 +100,16 @@ QTimer* AnswerTimer() {
   }();
   return timer;
 }
+
+void DropAnswers() {
+  Answers().clear();
+  AnswerTimer()->stop();
+}
 }  // namespace
 
 void OnModal(std::function<void(QWidget*)> act) {
   Answers().push_back({std::move(act), {}});
   AnswerTimer()->start();
-}
-
-static void DropAnswers() {
-  Answers().clear();
-  AnswerTimer()->stop();
 }
 
 void UiTestCase::cleanup() {
