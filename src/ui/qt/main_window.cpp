@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcutEvent>
 #include <QSplitter>
@@ -27,6 +28,8 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <vector>
 
 #include "text/gbk.h"
 #include "ui/qt/about_dialog.h"
@@ -123,6 +126,12 @@ MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   c_.SetView(nullptr);
   host_.SetHooks(nullptr);
+  // The models, views and tool windows observe the controller's tables, and the
+  // controller is a member: they must go before it, not after in ~QWidget.
+  std::vector<QPointer<QObject>> owned;
+  for (QObject* k : children())
+    if (!qobject_cast<QLayout*>(k)) owned.emplace_back(k);
+  for (const QPointer<QObject>& k : owned) delete k.data();
 }
 
 // --- Commands ------------------------------------------------------------------
