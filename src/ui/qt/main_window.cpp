@@ -34,7 +34,9 @@
 #include "text/gbk.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/annotation_fields.h"
+#include "ui/qt/db_image.h"
 #include "ui/qt/icons.h"
+#include "ui/qt/pic_draw_grid.h"
 #include "ui/qt/project_tree_model.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/record_grid_model.h"
@@ -383,12 +385,13 @@ QWidget* MainWindow::BuildRightArea() {
   lower->setFixedHeight(127);
   auto* ll = new QHBoxLayout(lower);
   ll->setContentsMargins(0, 0, 0, 0);
-  auto* shape = new QLabel(lower);
-  shape->setObjectName(QStringLiteral("Image1"));
-  shape->setFixedSize(120, 120);
-  shape->setToolTip(QStringLiteral("点击后可选择相应的图形"));
-  shape->setStyleSheet(QStringLiteral("background: white; border: 1px solid gray"));
-  ll->addWidget(shape);
+  // The current template's picture; black (an empty shape) until a library is loaded.
+  shapeImage_ = new DbImage(QSize(120, 120), lower);
+  shapeImage_->setObjectName(QStringLiteral("MyDBImage"));
+  shapeImage_->setToolTip(QStringLiteral("点击后可选择相应的图形"));
+  shapeImage_->SetPicField("Pic");
+  shapeImage_->SetPicNameField("PicName");
+  ll->addWidget(shapeImage_);
   auto* items = new QListWidget(lower);
   items->setToolTip(QStringLiteral("选择需要计算的项目"));
   ll->addWidget(items, 1);
@@ -435,6 +438,19 @@ QWidget* MainWindow::BuildRightArea() {
   static_cast<QFrame*>(annotationPanel_)->setFrameShape(QFrame::Box);
   annotationPanel_->setAutoFillBackground(true);
   annotationPanel_->hide();
+
+  // The shape picker: the thumbnails of the current group, floating over the window.
+  shapePicker_ = new QFrame(this);
+  shapePicker_->setObjectName(QStringLiteral("PnPic"));
+  auto* ppl = new QVBoxLayout(shapePicker_);
+  ppl->setContentsMargins(0, 0, 0, 0);
+  picGrid_ = new PicDrawGrid(shapePicker_);
+  picGrid_->setObjectName(QStringLiteral("PicGrid"));
+  picGrid_->SetGuard([this](const std::function<void()>& f) { c_.Guarded(f); });
+  connect(picGrid_, &PicDrawGrid::exited, shapePicker_, &QWidget::hide);
+  ppl->addWidget(picGrid_);
+  shapePicker_->setGeometry(QRect(QPoint(210, 140), picGrid_->sizeHint()));
+  shapePicker_->hide();
   return right;
 }
 

@@ -27,6 +27,8 @@ class QTreeWidget;
 namespace takeoff::qtui {
 
 class AnnotationFields;
+class DbImage;
+class PicDrawGrid;
 class ProjectTreeModel;
 class RecordGridModel;
 class RecordGridView;
@@ -99,6 +101,9 @@ private:
   QTextEdit* formulaBox_ = nullptr;
   QWidget* parameterGrid_ = nullptr;
   AnnotationFields* annotations_ = nullptr;
+  DbImage* shapeImage_ = nullptr;
+  QWidget* shapePicker_ = nullptr;
+  PicDrawGrid* picGrid_ = nullptr;
   QWidget* annotationPanel_ = nullptr;
   AnnotationFields* panelFields_ = nullptr;
   std::array<QLabel*, 3> status_{};
