@@ -2,6 +2,7 @@
 // to the first and ends. The first shows the splash window, creates the main window
 // and runs the event loop.
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <filesystem>
@@ -53,11 +54,17 @@ int main(int argc, char** argv) {
     }
     window.FirstShown(path);
   });
-  // TAKEOFF_SCREENSHOT=FILE: the main window is written to FILE once it has settled,
-  // and the program ends (scripts/screenshot).
+  // TAKEOFF_SCREENSHOT=FILE: the main window, filling the screen (a virtual display
+  // has no window manager to maximise it) with the node TAKEOFF_SCREENSHOT_NODE (a
+  // path, names joined by "→") selected, is written to FILE once it has settled, and
+  // the program ends (scripts/screenshot).
   const QString shot = qEnvironmentVariable("TAKEOFF_SCREENSHOT");
   if (!shot.isEmpty())
     QTimer::singleShot(2500, &window, [&window, shot] {
+      window.setGeometry(window.screen()->availableGeometry());
+      if (const auto node = takeoff::qtui::TryToCp936(qEnvironmentVariable("TAKEOFF_SCREENSHOT_NODE")))
+        if (takeoff::tree::TreeItem* item = window.Controller().FindPath(*node)) window.Controller().SelectNode(item);
+      QApplication::processEvents();
       window.grab().save(shot);
       QApplication::exit(0);
     });
