@@ -65,6 +65,21 @@ QWidget* Bar(QWidget* parent, QHBoxLayout*& layout) {
   return bar;
 }
 
+// A pane of the left column: a column layout whose first row is a bar headed by a
+// bold title. The pane's layout and the bar's come back for the caller to fill.
+QWidget* TitledPane(QWidget* parent, const QString& title, QVBoxLayout*& column, QHBoxLayout*& bar) {
+  auto* pane = new QWidget(parent);
+  column = new QVBoxLayout(pane);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  QWidget* b = Bar(pane, bar);
+  auto* label = new QLabel(title, b);
+  label->setFont(SongTi(14, true));
+  bar->addWidget(label);
+  column->addWidget(b);
+  return pane;
+}
+
 // The floating formula edit box: Enter closes it and moves on in the grid.
 class FormulaEditBox : public QTextEdit {
 public:
@@ -218,15 +233,10 @@ QWidget* MainWindow::BuildLeftColumn() {
   left->setMinimumWidth(200);
   left->setHandleWidth(5);
 
-  auto* top = new QWidget(left);
-  auto* topLayout = new QVBoxLayout(top);
-  topLayout->setContentsMargins(0, 0, 0, 0);
-  topLayout->setSpacing(0);
+  QVBoxLayout* topLayout = nullptr;
   QHBoxLayout* bl = nullptr;
-  QWidget* bar = Bar(top, bl);
-  auto* title = new QLabel(QStringLiteral(" 工程结构  "), bar);
-  title->setFont(SongTi(14, true));
-  bl->addWidget(title);
+  QWidget* top = TitledPane(left, QStringLiteral(" 工程结构  "), topLayout, bl);
+  QWidget* bar = bl->parentWidget();
   for (const char* name : {"ToolButton27", "ToolButton26"}) {
     auto* b = new QToolButton(bar);
     b->setDefaultAction(Action(name));
@@ -258,7 +268,6 @@ QWidget* MainWindow::BuildLeftColumn() {
     bl->addWidget(b);
   }
   bl->addStretch(1);
-  topLayout->addWidget(bar);
 
   treeModel_ = new ProjectTreeModel(c_.Tree(), this);
   tree_ = new QTreeView(top);
@@ -291,15 +300,10 @@ QWidget* MainWindow::BuildLeftColumn() {
   });
   topLayout->addWidget(tree_, 1);
 
-  auto* bottom = new QWidget(left);
-  auto* bottomLayout = new QVBoxLayout(bottom);
-  bottomLayout->setContentsMargins(0, 0, 0, 0);
-  bottomLayout->setSpacing(0);
+  QVBoxLayout* bottomLayout = nullptr;
   QHBoxLayout* ql = nullptr;
-  QWidget* qbar = Bar(bottom, ql);
-  auto* qtitle = new QLabel(QStringLiteral(" 定 额 库  "), qbar);
-  qtitle->setFont(SongTi(14, true));
-  ql->addWidget(qtitle);
+  QWidget* bottom = TitledPane(left, QStringLiteral(" 定 额 库  "), bottomLayout, ql);
+  QWidget* qbar = ql->parentWidget();
   const char* modes[][2] = {{"添加", "自动添加记录模式"}, {"插入", "自动插入记录模式"}, {"修改", "自动修改记录模式"}};
   for (const auto& m : modes) {
     auto* b = new QToolButton(qbar);
@@ -313,7 +317,6 @@ QWidget* MainWindow::BuildLeftColumn() {
     ql->addWidget(b);
   }
   ql->addStretch(1);
-  bottomLayout->addWidget(qbar);
   quotaTree_ = new QTreeWidget(bottom);
   quotaTree_->setObjectName(QStringLiteral("TV2"));
   quotaTree_->setHeaderHidden(true);
