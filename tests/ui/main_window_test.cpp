@@ -158,6 +158,59 @@ private slots:
     QCOMPARE(QString::fromStdString(win.c().Work().State().FilePath), file);
   }
 
+  // The timer's refresh every five seconds leaves a cell editor open, with what has
+  // been typed into it so far.
+  void timerKeepsTheOpenCellEditor() {
+    QTemporaryDir dir;
+    Window win(dir.path());
+    AnswerNode(QStringLiteral("一层楼面"));
+    win.w.Action("ActionApendCdNode")->trigger();
+    AnswerNode(QStringLiteral("外墙墙体"));
+    win.w.Action("ActionApend")->trigger();
+    RecordGridView* grid = win.w.Grid();
+    win.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&win.w));
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, ui::kColumnFormula));
+    QTest::keyClick(grid, '1');
+    auto* editor = grid->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("+2"));
+    win.c().TimerTick();
+    QVERIFY(grid->EditingIndex().isValid());
+    QCOMPARE(editor->text(), QStringLiteral("1+2"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(win.records().RecordCount(), 1);
+    QCOMPARE(grid->model()->index(0, ui::kColumnValue).data().toString(), QStringLiteral("3.00"));
+  }
+
+  // The focused cell shows blue, also outside the selection, in the columns with a
+  // colour of their own and over the red formula cell of a faulty record.
+  void focusedCellLooksTheSameInEveryColumn() {
+    QTemporaryDir dir;
+    Window win(dir.path());
+    AnswerNode(QStringLiteral("一层楼面"));
+    win.w.Action("ActionApendCdNode")->trigger();
+    AnswerNode(QStringLiteral("外墙墙体"));
+    win.w.Action("ActionApend")->trigger();
+    testing::OnModal([](QWidget* m) { testing::ClickButton(m, QStringLiteral("确定")); });
+    win.c().Grid().SetField("BDS", "3*(4+");
+    win.c().Grid().Enter();
+    RecordGridView* grid = win.w.Grid();
+    win.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&win.w));
+    grid->setFocus();
+    for (int column : {ui::kColumnId, ui::kColumnFormula, ui::kColumnValue, ui::kColumnMark}) {
+      const QModelIndex cell = grid->model()->index(0, column);
+      grid->setCurrentIndex(cell);
+      grid->selectionModel()->clearSelection();  // as after Ctrl+click on the current row
+      const QImage shot = grid->viewport()->grab().toImage();
+      const QRect r = grid->visualRect(cell);
+      const QColor c = shot.pixelColor(r.left() + 2, r.center().y());
+      QVERIFY2(c.red() < 64 && c.green() < 64 && c.blue() > 200, qPrintable(QString::number(column) + ": " + c.name()));
+    }
+  }
+
   // With an autosave interval of one minute the timer saves the named project.
   void timerSavesTheModifiedProject() {
     QTemporaryDir dir;

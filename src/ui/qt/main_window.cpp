@@ -530,7 +530,7 @@ void MainWindow::Changed() {
   RefreshTree();
   countBox_->setEnabled(c_.Tree().CountBoxEnabled());
   if (!countBox_->hasFocus()) countBox_->setText(FromCp936(c_.Tree().CountText()));
-  gridModel_->Reload();
+  gridModel_->Refresh(grid_->EditingIndex());
   RefreshBoxes();
 }
 

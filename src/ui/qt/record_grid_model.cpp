@@ -111,6 +111,11 @@ void RecordGridModel::Reload() {
   emit currentMoved();
 }
 
+void RecordGridModel::Refresh(const QModelIndex& editing) {
+  if (!editing.isValid() || rows_ != c_.Grid().DisplayRowCount() || editing != CurrentIndex()) return Reload();
+  if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+}
+
 void RecordGridModel::ReloadSoon() {
   if (reloadPending_) return;
   reloadPending_ = true;

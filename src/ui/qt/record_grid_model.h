@@ -27,6 +27,10 @@ public:
   QModelIndex CurrentIndex() const;
   // Everything is shown anew (after a command changed the view's rows).
   void Reload();
+  // Shows the core's state again. While a cell editor is open on `editing` and the
+  // rows and the current cell stand as they were, the rows are repainted in place
+  // instead of reset, so the editor and its text survive (the timer's refresh).
+  void Refresh(const QModelIndex& editing);
 
   // data::TableObserver.
   void TableReset(data::Table&) override;

@@ -57,18 +57,17 @@ void RecordCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
     model->setData(index, edit->text(), Qt::EditRole);
 }
 
-void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  QStyleOptionViewItem opt(option);
-  initStyleOption(&opt, index);
-  const bool focused = (option.state & QStyle::State_HasFocus) != 0;
-  const ui::CellLook look = c_.Grid().Look(index.row() + 1, index.column(), focused);
-  if (focused && look.Background && look.Text) {
-    opt.backgroundBrush = QColor(look.Background->R, look.Background->G, look.Background->B);
-    opt.palette.setColor(QPalette::Text, QColor(look.Text->R, look.Text->G, look.Text->B));
-    opt.palette.setColor(QPalette::HighlightedText, QColor(look.Text->R, look.Text->G, look.Text->B));
-    opt.palette.setColor(QPalette::Highlight, QColor(look.Background->R, look.Background->G, look.Background->B));
-  }
-  QStyledItemDelegate::paint(painter, opt, index);
+void RecordCellDelegate::initStyleOption(QStyleOptionViewItem* opt, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(opt, index);
+  if ((opt->state & QStyle::State_HasFocus) == 0) return;
+  const ui::CellLook look = c_.Grid().Look(index.row() + 1, index.column(), true);
+  if (!look.Background || !look.Text) return;
+  const QColor background(look.Background->R, look.Background->G, look.Background->B);
+  const QColor text(look.Text->R, look.Text->G, look.Text->B);
+  opt->backgroundBrush = background;
+  opt->palette.setColor(QPalette::Text, text);
+  opt->palette.setColor(QPalette::HighlightedText, text);
+  opt->palette.setColor(QPalette::Highlight, background);
 }
 
 // ---------------------------------------------------------------------------

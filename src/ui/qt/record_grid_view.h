@@ -20,10 +20,13 @@ public:
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 signals:
   void buttonClicked(int column) const;
+
+protected:
+  // The model's colours, then the focused cell's own look over them.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
   ui::MainController& c_;
@@ -36,6 +39,8 @@ public:
 
   // The view's current cell and selection from the core.
   void FollowCore();
+  // The cell whose editor is open; invalid when none is.
+  QModelIndex EditingIndex() const { return state() == EditingState ? currentIndex() : QModelIndex(); }
 
 signals:
   // The core's grid moved or changed: the boxes around the grid follow.
