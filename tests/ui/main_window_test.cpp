@@ -63,6 +63,20 @@ struct Window {
   MainWindow w;
   ui::MainController& c() { return w.Controller(); }
   data::Table& records() { return c().Data().dataCDataset; }
+
+  // A floor with one component, added through the dialogs; the component is selected.
+  void AddFloorAndComponent() {
+    AnswerNode(QStringLiteral("一层楼面"));
+    w.Action("ActionApendCdNode")->trigger();
+    AnswerNode(QStringLiteral("外墙墙体"));
+    w.Action("ActionApend")->trigger();
+  }
+  // The window active again after the dialogs, the grid focused.
+  void FocusGrid() {
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Grid()->setFocus();
+  }
 };
 
 }  // namespace
@@ -90,9 +104,7 @@ private slots:
 
     // A formula typed into the grid's formula cell and Enter: computed when posted.
     RecordGridView* grid = win.w.Grid();
-    win.w.activateWindow();  // back from the dialogs
-    QVERIFY(QTest::qWaitForWindowActive(&win.w));
-    grid->setFocus();
+    win.FocusGrid();
     grid->setCurrentIndex(grid->model()->index(0, ui::kColumnFormula));
     QTest::keyClick(grid, '3');  // a key opens the cell editor, which takes the rest
     auto* editor = grid->findChild<QLineEdit*>();
@@ -163,14 +175,9 @@ private slots:
   void timerKeepsTheOpenCellEditor() {
     QTemporaryDir dir;
     Window win(dir.path());
-    AnswerNode(QStringLiteral("一层楼面"));
-    win.w.Action("ActionApendCdNode")->trigger();
-    AnswerNode(QStringLiteral("外墙墙体"));
-    win.w.Action("ActionApend")->trigger();
+    win.AddFloorAndComponent();
     RecordGridView* grid = win.w.Grid();
-    win.w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&win.w));
-    grid->setFocus();
+    win.FocusGrid();
     grid->setCurrentIndex(grid->model()->index(0, ui::kColumnFormula));
     QTest::keyClick(grid, '1');
     auto* editor = grid->findChild<QLineEdit*>();
@@ -189,17 +196,12 @@ private slots:
   void focusedCellLooksTheSameInEveryColumn() {
     QTemporaryDir dir;
     Window win(dir.path());
-    AnswerNode(QStringLiteral("一层楼面"));
-    win.w.Action("ActionApendCdNode")->trigger();
-    AnswerNode(QStringLiteral("外墙墙体"));
-    win.w.Action("ActionApend")->trigger();
+    win.AddFloorAndComponent();
     testing::OnModal([](QWidget* m) { testing::ClickButton(m, QStringLiteral("确定")); });
     win.c().Grid().SetField("BDS", "3*(4+");
     win.c().Grid().Enter();
     RecordGridView* grid = win.w.Grid();
-    win.w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&win.w));
-    grid->setFocus();
+    win.FocusGrid();
     for (int column : {ui::kColumnId, ui::kColumnFormula, ui::kColumnValue, ui::kColumnMark}) {
       const QModelIndex cell = grid->model()->index(0, column);
       grid->setCurrentIndex(cell);
