@@ -44,13 +44,9 @@ using takeoff::text::Gbk;
 
 constexpr int kNodes = 2000, kRecordsPerNode = 100, kVariables = 50, kOpenings = 30;
 
-class QuietHost : public takeoff::platform::Host {
-public:
-  takeoff::platform::MsgAnswer MessageBox(const std::string&, takeoff::platform::MsgCaption,
-                                          takeoff::platform::MsgIcon, takeoff::platform::MsgButtons) override {
-    return takeoff::platform::MsgAnswer::No;
-  }
-  void ClearClipboard() override {}
+// Answers every question No.
+struct QuietHost : takeoff::platform::SilentHost {
+  QuietHost() : SilentHost(takeoff::platform::MsgAnswer::No) {}
 };
 
 using QuietApp = takeoff::data::NoAppRequests;

@@ -37,16 +37,7 @@ using takeoff::data::TDataMd;
 using takeoff::data::Value;
 using takeoff::text::Gbk;
 
-class QuietHost : public takeoff::platform::Host {
-public:
-  takeoff::platform::MsgAnswer MessageBox(const std::string&, takeoff::platform::MsgCaption,
-                                          takeoff::platform::MsgIcon, takeoff::platform::MsgButtons) override {
-    ++Messages;
-    return takeoff::platform::MsgAnswer::Ok;
-  }
-  void ClearClipboard() override {}
-  int Messages = 0;
-};
+using QuietHost = takeoff::platform::SilentHost;
 
 using QuietApp = takeoff::data::NoAppRequests;
 

@@ -156,13 +156,8 @@ void Settle() {
   }
 }
 
-class QuietHost : public platform::Host {
-public:
-  platform::MsgAnswer MessageBox(const std::string&, platform::MsgCaption, platform::MsgIcon,
-                                 platform::MsgButtons) override {
-    return platform::MsgAnswer::No;
-  }
-  void ClearClipboard() override {}
+struct QuietHost : platform::SilentHost {
+  QuietHost() : SilentHost(platform::MsgAnswer::No) {}
 };
 
 // ---------------------------------------------------------------------------

@@ -18,14 +18,7 @@ using namespace takeoff;
 
 namespace {
 
-class NoHost : public platform::Host {
-public:
-  platform::MsgAnswer MessageBox(const std::string&, platform::MsgCaption, platform::MsgIcon,
-                                 platform::MsgButtons) override {
-    return platform::MsgAnswer::Ok;
-  }
-  void ClearClipboard() override {}
-};
+using NoHost = platform::SilentHost;
 
 // The file the input is written to, one per process, removed at exit.
 struct InputFile {

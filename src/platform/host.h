@@ -107,6 +107,22 @@ public:
   }
 };
 
+// A host with nobody to ask (batch runs, benchmarks, fuzz targets): every message box
+// is counted and answered with one fixed answer; the other requests keep their defaults.
+class SilentHost : public Host {
+public:
+  explicit SilentHost(MsgAnswer answer = MsgAnswer::Ok) : answer_(answer) {}
+  MsgAnswer MessageBox(const std::string&, MsgCaption, MsgIcon, MsgButtons) override {
+    ++Messages;
+    return answer_;
+  }
+  void ClearClipboard() override {}
+  int Messages = 0;
+
+private:
+  MsgAnswer answer_;
+};
+
 // The wait cursor for a scope, restored also when the scope is left by an exception.
 class WaitCursor {
 public:
